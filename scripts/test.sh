@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds, runs the unit and backend tests,
+# the end-to-end tests (under an Xvfb server started here and stopped by its PID) and a
+# short run of each fuzz target.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KIRRAMO_BUILD:-$root/build}
+"$root/scripts/deps.sh" test
+"$root/scripts/build.sh"
+
+status=0
+echo "== unit and backend tests"
+(cd "$build" && ctest --output-on-failure -j2) || status=1
+
+for t in "$root"/tests/e2e/*.sh; do
+  [ -e "$t" ] || continue
+  echo "== $(basename "$t")"
+  KIRRAMO_BIN="$build/kirramo" bash "$t" || status=1
+done
+
+if [ -x "$root/scripts/fuzz.sh" ]; then
+  echo "== fuzz targets"
+  "$root/scripts/fuzz.sh" || status=1
+fi
+
+if [ $status -eq 0 ]; then echo "All test groups passed"; else echo "Some test groups FAILED"; fi
+exit $status

@@ -1,0 +1,29 @@
+// Folder contents: every subfolder at every depth, or the files that match a pattern.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "options/OptionSet.h"
+#include "platform/Platform.h"
+
+namespace kirramo {
+
+// Whether a file name matches a pattern: "*" any run of characters, "?" one
+// character, without regard to case; several patterns separated by ";".
+bool MatchPattern(std::string_view pattern, std::string_view name);
+
+// Appends a line for every subfolder below the selected folder, each folder's line
+// directly before its own subfolders' lines. A folder reached again through a link to
+// one of its ancestors is not entered again.
+void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
+                    std::vector<std::string>& lines);
+
+// Appends a line for every file of the folder that matches GFPattern, and with GSub of
+// every folder below it. Each folder's files are added once per process. Hidden and
+// system files are left out.
+void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
+                     std::vector<std::string>& lines);
+
+}  // namespace kirramo
