@@ -1,0 +1,31 @@
+// The Linux desktop services of the backend: clipboard, message boxes, held keys.
+// Kept apart from the rest of the backend because Xlib's macros clash with Qt's
+// headers: the X11 code and the Qt code each live in their own source file.
+#pragma once
+
+#include <string>
+
+namespace kirramo::posix {
+
+enum class DisplayKind { None, X11, Wayland };
+
+// X11 when DISPLAY is set, else Wayland when WAYLAND_DISPLAY is set, else None.
+DisplayKind DetectDisplay();
+
+// Hands the text to a clipboard owner process that keeps serving the X11 CLIPBOARD
+// selection after this program has exited, until another program takes it.
+// False when the display cannot be reached or the selection could not be taken.
+bool OfferClipboardX11(const std::string& text);
+
+// Puts the text on the Wayland clipboard with wl-copy. False when that fails.
+bool OfferClipboardWayland(const std::string& text);
+
+// A modal message box titled "Kirramo" with one OK button and no icon; on standard
+// error as text when there is no display.
+void ShowMessageBox(const std::string& text);
+
+// Whether Shift (shift true) or Ctrl (shift false) is held, from the X server's key
+// state; false when it cannot be queried.
+bool QueryKeyHeldX11(bool shift);
+
+}  // namespace kirramo::posix
