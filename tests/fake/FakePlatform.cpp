@@ -147,10 +147,12 @@ FakePlatform::Node* FakePlatform::Root(const std::string& rootKey, bool create) 
     return raw;
 }
 
-FakePlatform::Node* FakePlatform::Child(Node* folder, const std::string& component) {
-    auto it = folder->children.find(FoldUpper(component));
+FakePlatform::Node* FakePlatform::Child(Node* folder, const std::string& component,
+                                        bool byShortName) {
+    const std::string folded = FoldUpper(component);
+    auto it = folder->children.find(folded);
     if (it != folder->children.end()) return it->second.get();
-    std::string folded = FoldUpper(component);
+    if (!byShortName) return nullptr;
     for (auto& [key, child] : folder->children)
         if (!child->shortName.empty() && FoldUpper(child->shortName) == folded) return child.get();
     return nullptr;
@@ -183,7 +185,9 @@ FakePlatform::Node& FakePlatform::Create(const std::string& path, bool folder) {
     for (size_t i = 0; i < p->components.size(); ++i) {
         const std::string& comp = p->components[i];
         bool last = i + 1 == p->components.size();
-        Node* child = Child(node, comp);
+        // Building a large tree must stay fast: a new name is matched against the short
+        // names of its siblings only when it looks like a generated one.
+        Node* child = Child(node, comp, comp.find('~') != std::string::npos);
         if (!child) {
             auto fresh = std::make_unique<Node>();
             fresh->name = comp;

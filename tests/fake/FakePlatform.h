@@ -170,7 +170,7 @@ private:
     Node* FollowLink(Node* node, int depth = 0);
     // Walks a parsed path; links on the way are followed, the last one only when asked.
     Node* Walk(const Parsed& p, bool followLast, int depth = 0);
-    static Node* Child(Node* folder, const std::string& component);
+    static Node* Child(Node* folder, const std::string& component, bool byShortName = true);
     Node& Create(const std::string& path, bool folder);
     EntryInfo InfoOf(Node* node, InfoWanted wanted);
 
