@@ -154,6 +154,14 @@ TEST(PosixShellAndWait, EndedTimedOutNotStarted) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);  // collects nothing twice
+
+    // With SIGCHLD ignored the system collects the child; its end still counts as Ended.
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &old);
+    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);
+    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "sleep 0.05"}, 2, 60000), WaitResult::Ended);
+    sigaction(SIGCHLD, &old, nullptr);
 }
 
 // Runs a function in a child process and gives its exit status.

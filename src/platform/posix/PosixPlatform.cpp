@@ -340,10 +340,13 @@ WaitResult PosixPlatform::ShellAndWait(const std::vector<std::string>& argv, int
     if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0 || pid <= 0)
         return WaitResult::NotStarted;
 
+    // Where SIGCHLD is ignored the system collects ended children itself, and waitpid
+    // then reports ECHILD once the child is gone: that, too, means it has ended.
     int status = 0;
     if (timeoutMs == 0) {
         for (;;) {
             if (waitpid(pid, &status, 0) == pid) return WaitResult::Ended;
+            if (errno == ECHILD) return WaitResult::Ended;
             if (errno != EINTR) return WaitResult::Other;
         }
     }
@@ -352,7 +355,7 @@ WaitResult PosixPlatform::ShellAndWait(const std::vector<std::string>& argv, int
     int pauseMs = 1;
     for (;;) {
         pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return WaitResult::Ended;
+        if (r == pid || (r < 0 && errno == ECHILD)) return WaitResult::Ended;
         if (r < 0 && errno != EINTR) return WaitResult::Other;
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
