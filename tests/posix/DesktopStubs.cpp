@@ -1,5 +1,6 @@
 // Stand-ins for the desktop services and the tree renderer, so the backend tests link
-// and run without a display. They are weak: where the real ones are linked in, those win.
+// while those are not part of the backend yet. They are weak, and the test program links
+// every object of the backend, so wherever the real ones exist, those are used.
 #include <string>
 #include <vector>
 
