@@ -45,7 +45,9 @@ std::string LongPathOf(Platform& platform, const std::string& path) {
 
 std::string ToUncPath(Session& session, Platform& platform, const std::string& path) {
     std::optional<VolumeRoot> root = platform.VolumeRootOf(path);
-    if (!root || root->key.empty() || path.size() < root->key.size()) return path;
+    // An empty root text is the root mount on Linux ("/" cut by the root rule): the
+    // whole path then follows the share.
+    if (!root || path.compare(0, root->key.size(), root->key) != 0) return path;
     auto cached = session.CachedShare.find(root->key);
     if (cached == session.CachedShare.end())
         cached = session.CachedShare.emplace(root->key, platform.DriveConnection(*root)).first;

@@ -74,3 +74,14 @@ TEST(ToUncPath, AsksEachDriveOnceAndReplacesOnlyItsOwnDrive) {
     EXPECT_EQ(ToUncPath(session, fs, "\\\\server\\share\\a"), "\\\\server\\share\\a");
     EXPECT_EQ(fs.driveConnectionCalls, 3);
 }
+
+TEST(ToUncPath, AnEmptyVolumeRootIsTheRootMount) {
+    // The root mount's text is cut to "" by the root rule; the whole path follows the share.
+    struct RootMount : FakePlatform {
+        std::optional<VolumeRoot> VolumeRootOf(const std::string&) override { return VolumeRoot{""}; }
+    } fs;
+    fs.driveConnections[""] = "server:/export";
+    Session session;
+    EXPECT_EQ(ToUncPath(session, fs, "/home/a.txt"), "server:/export/home/a.txt");
+    EXPECT_EQ(session.CachedShare.at(""), "server:/export");
+}
