@@ -39,7 +39,7 @@ QStringList Items(const std::vector<std::string>& list) {
 
 // Japanese sans-serif faces found on Linux desktops, best first.
 const char* const kJapaneseSans[] = {
-    "Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP", "IPAexGothic", "IPAPGothic", "IPAGothic",
+    "MS PGothic",       "Noto Sans CJK JP", "Noto Sans JP", "Source Han Sans JP", "IPAexGothic", "IPAPGothic", "IPAGothic",
     "VL PGothic",       "VL Gothic",    "TakaoPGothic",       "TakaoGothic", "Droid Sans Japanese",
 };
 
