@@ -54,7 +54,7 @@ void MakeSample(const TempDir& t) {
 
 }  // namespace
 
-TEST(RenderTree, FoldersOnlyLayout) {
+TEST(RenderTree, LayoutOfASmallTreeWithAndWithoutFiles) {
     TempDir t;
     ASSERT_FALSE(t.path.empty());
     MakeSample(t);
@@ -64,12 +64,8 @@ TEST(RenderTree, FoldersOnlyLayout) {
         "├─B",
         "└─写真",
     }));
-}
-
-TEST(RenderTree, WithFilesEachFileBlockIsIndentedAndEndsWithASpacer) {
-    TempDir t;
-    ASSERT_FALSE(t.path.empty());
-    MakeSample(t);
+    // With files: each file block comes first, is indented by "│  " when subfolders
+    // follow or four blanks when not, and ends with a line of only that indent.
     EXPECT_EQ(RenderTree(t.path, true), With(t.path, {
         "│  .dot",
         "│  z file.txt",
