@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fake/FakePlatform.h"
+
 using kirramo::OptionSet;
 using kirramo::ParseSettings;
 using kirramo::SettingsText;
@@ -120,4 +122,65 @@ TEST(ParseSettings, MissingKeysKeepTheirValuesAndTheLastLineWins) {
     expected.GSuffix = "s2";
     EXPECT_EQ(o, expected);
     EXPECT_EQ(Parsed(""), OptionSet{});
+}
+
+// ---- The settings file through the platform ----
+
+using kirramo::FakePlatform;
+using kirramo::Session;
+
+TEST(LoadSettings, ReadsTheFileOrReportsThatThereIsNone) {
+    FakePlatform fs;
+    Session s;
+    EXPECT_FALSE(LoadSettings(s, fs));
+    EXPECT_EQ(s.options, OptionSet{});
+
+    fs.settingsText = "GTreeF=True\r\nGUnit=\r\nGPrefix=「\r\n";  // some keys, a bad unit line
+    EXPECT_TRUE(LoadSettings(s, fs));
+    OptionSet expected;
+    expected.GTreeF = true;
+    expected.GPrefix = "「";
+    EXPECT_EQ(s.options, expected);
+    EXPECT_TRUE(fs.messages.empty());
+}
+
+TEST(SaveSettings, WritesAllFieldsUnlessCancelled) {
+    FakePlatform fs;
+    Session s;
+    s.options = Everything();
+    s.Cancelled = true;
+    SaveSettings(s, fs);
+    EXPECT_EQ(fs.settingsWrites, 0);
+    EXPECT_FALSE(fs.settingsText);
+
+    s.Cancelled = false;
+    SaveSettings(s, fs);
+    ASSERT_TRUE(fs.settingsText);
+    EXPECT_EQ(*fs.settingsText, SettingsText(Everything()));
+
+    Session back;
+    EXPECT_TRUE(LoadSettings(back, fs));
+    EXPECT_EQ(back.options, Everything());
+}
+
+TEST(SaveSettings, EmptyPatternListBecomesTheDefaultListInTheOptionsToo) {
+    FakePlatform fs;
+    Session s;  // start-up values: every flag off, texts empty
+    SaveSettings(s, fs);
+    EXPECT_EQ(s.options.GFPatternSet, kirramo::kDefaultPatternSet);
+    ASSERT_TRUE(fs.settingsText);
+    EXPECT_NE(fs.settingsText->find("\r\nGFPattern=\r\nGFPatternSet=*.*|*.bat|"), std::string::npos);
+}
+
+TEST(SaveSettings, FailedWriteChangesNothingAndIsSilent) {
+    FakePlatform fs;
+    fs.settingsText = "GLong=True\r\n";
+    fs.settingsWriteFails = true;
+    Session s;
+    s.options = Everything();
+    SaveSettings(s, fs);
+    EXPECT_EQ(fs.settingsWrites, 1);  // tried once, no retry
+    EXPECT_EQ(fs.settingsText, "GLong=True\r\n");
+    EXPECT_TRUE(fs.messages.empty());
+    EXPECT_EQ(s.options, Everything());
 }

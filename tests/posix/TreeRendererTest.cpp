@@ -1,37 +1,31 @@
 #include "platform/posix/TreeRenderer.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "collect/TreeListing.h"
+#include "posix/TempFolder.h"
 
 using kirramo::posix::RenderTree;
 using V = std::vector<std::string>;
-namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kHead1 = "フォルダー パスの一覧";
 const std::string kHead2 = "ボリューム シリアル番号は 0000-0000 です";
 
+// A temporary folder with helpers that make folders and files below it.
 class TempDir {
+    kirramo::posix::testing::TempFolder folder_;  // made before `path` refers to it
+
 public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "kirramo-tree-XXXXXX").string();
-        if (mkdtemp(tmpl.data())) path = tmpl;
+    const std::string& path = folder_.Path();
+    void Folder(const std::string& rel) const { mkdir((folder_ / rel).c_str(), 0755); }
+    void File(const std::string& rel) const { kirramo::posix::testing::WriteFile(folder_ / rel, "x"); }
+    void Link(const std::string& target, const std::string& rel) const {
+        ASSERT_EQ(symlink(target.c_str(), (folder_ / rel).c_str()), 0);
     }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path.empty()) fs::remove_all(path, ec);
-    }
-    void Folder(const std::string& rel) const { fs::create_directories(path + "/" + rel); }
-    void File(const std::string& rel) const { std::ofstream(path + "/" + rel) << "x"; }
-    std::string path;
 };
 
 V With(const std::string& root, std::initializer_list<std::string> body) {
@@ -42,6 +36,7 @@ V With(const std::string& root, std::initializer_list<std::string> body) {
 
 // a/c, a/f.txt, B/x.txt, 写真/家族.jpg, .dot, "z file.txt"
 void MakeSample(const TempDir& t) {
+    t.Folder("a");
     t.Folder("a/c");
     t.File("a/f.txt");
     t.Folder("B");
@@ -108,11 +103,12 @@ TEST(RenderTree, MissingFolderOrFileGetsTheInvalidPathMarker) {
 TEST(RenderTree, LinksAreListedButNeverFollowed) {
     TempDir t;
     ASSERT_FALSE(t.path.empty());
+    t.Folder("d");
     t.Folder("d/e");
     t.File("f.txt");
-    fs::create_directory_symlink(t.path, t.path + "/d/up");  // leads back to the top
-    fs::create_symlink(t.path + "/f.txt", t.path + "/d/g");
-    fs::create_symlink(t.path + "/gone", t.path + "/d/h");
+    t.Link(t.path, "d/up");  // leads back to the top
+    t.Link(t.path + "/f.txt", "d/g");
+    t.Link(t.path + "/gone", "d/h");
     EXPECT_EQ(RenderTree(t.path, false), With(t.path, {"└─d", "    ├─e", "    └─up"}));
     EXPECT_EQ(RenderTree(t.path, true), With(t.path, {
         "│  f.txt", "│  ", "└─d", "    │  g", "    │  h", "    │  ", "    ├─e", "    └─up",
@@ -123,7 +119,9 @@ TEST(RenderTree, UnreadableSubfolderIsListedButNotEntered) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     TempDir t;
     ASSERT_FALSE(t.path.empty());
+    t.Folder("locked");
     t.Folder("locked/inner");
+    t.Folder("open");
     t.Folder("open/inner");
     chmod((t.path + "/locked").c_str(), 0);
     V out = RenderTree(t.path, false);
