@@ -1,0 +1,119 @@
+// The message box, with Qt 6 Widgets.
+//
+// A direct run needs no window, so the toolkit is started only when a box is needed,
+// and then in a child process: Qt starts threads of its own, and the program must stay
+// on one thread so that the clipboard owner can still be forked from it afterwards.
+// When the settings window already runs Qt in this process, the box is shown there.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
+
+namespace kirramo::posix {
+
+namespace {
+
+void WriteToStandardError(const std::string& text) {
+    std::string line = text;
+    if (line.empty() || line.back() != '\n') line += '\n';
+    std::fflush(stderr);
+    WriteAll(2, line.data(), line.size());
+}
+
+// The default font of a bare X server may have no Japanese glyphs; a Japanese font
+// behind it fills them in, with Japanese (not Chinese) glyph shapes.
+void PreferJapaneseFallback(QApplication& app) {
+    const QStringList available = QFontDatabase::families();
+    for (const char* family : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic", "IPAexGothic",
+                               "TakaoGothic", "VL Gothic"}) {
+        if (available.contains(QString::fromLatin1(family))) {
+            QFont font = app.font();
+            QStringList families = font.families();
+            if (families.isEmpty()) families << font.family();
+            families << QString::fromLatin1(family);
+            font.setFamilies(families);
+            app.setFont(font);
+            return;
+        }
+    }
+}
+
+void ExecBox(const std::string& text) {
+    QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // The text's line breaks are CR LF; a label breaks lines on LF alone.
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("Kirramo"));
+    box.setIcon(QMessageBox::NoIcon);
+    // Paths may hold "<" or "&": the text is shown as it is, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(body);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+// Shows the box in this process, starting the toolkit for it. Exit code 0 once the box
+// was shown and closed; the toolkit ends the process when the display cannot be used.
+[[noreturn]] void ChildShowsBox(const std::string& text) {
+    // The toolkit's own complaints (no display, missing plugins) would mix with the
+    // program's output; the parent prints the message itself when the box fails.
+    int devNull = open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        if (devNull > 2) close(devNull);
+    }
+    static int argc = 1;
+    static char name[] = "kirramo";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    PreferJapaneseFallback(app);
+    ExecBox(text);
+    _exit(0);
+}
+
+}  // namespace
+
+void ShowMessageBox(const std::string& text) {
+    if (DetectDisplay() == DisplayKind::None) {
+        WriteToStandardError(text);
+        return;
+    }
+    if (QApplication::instance() != nullptr) {
+        ExecBox(text);
+        return;
+    }
+    if (!IsSingleThreaded()) {
+        // No child can be forked safely; the toolkit starts here instead.
+        static int argc = 1;
+        static char name[] = "kirramo";
+        static char* argv[] = {name, nullptr};
+        QApplication app(argc, argv);
+        PreferJapaneseFallback(app);
+        ExecBox(text);
+        return;
+    }
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0) {
+        WriteToStandardError(text);
+        return;
+    }
+    if (child == 0) ChildShowsBox(text);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) WriteToStandardError(text);
+}
+
+}  // namespace kirramo::posix
