@@ -8,8 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 #include <cerrno>
@@ -59,6 +61,8 @@ void ExecBox(const std::string& text) {
     box.setTextFormat(Qt::PlainText);
     box.setText(body);
     box.setStandardButtons(QMessageBox::Ok);
+    // Some styles put an icon on the OK button; the box has no icon of any kind.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setIcon(QIcon());
     box.exec();
 }
 
