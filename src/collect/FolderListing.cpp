@@ -1,0 +1,192 @@
+#include "collect/FolderListing.h"
+
+#include <exception>
+
+#include "collect/FormatItem.h"
+#include "collect/Utf8.h"
+#include "platform/FindFile.h"
+
+namespace kirramo {
+
+namespace {
+
+// A ";"-separated list of wildcard patterns, decoded and case-folded once so that a
+// listing of many files does not parse the pattern again for each name.
+class PatternList {
+public:
+    explicit PatternList(std::string_view text) {
+        size_t start = 0;
+        for (;;) {
+            size_t cut = text.find(';', start);
+            std::string_view piece =
+                text.substr(start, cut == std::string_view::npos ? text.npos : cut - start);
+            size_t b = piece.find_first_not_of(" \t");
+            if (b != std::string_view::npos) {
+                piece = piece.substr(b, piece.find_last_not_of(" \t") - b + 1);
+                // "*.*" stands for every file, names without a dot included.
+                if (piece == "*.*") matchAll_ = true;
+                pieces_.push_back(Fold(piece));
+            }
+            if (cut == std::string_view::npos) break;
+            start = cut + 1;
+        }
+        if (pieces_.empty()) matchAll_ = true;  // no pattern at all means "*.*"
+    }
+
+    bool Matches(std::string_view name) const {
+        if (matchAll_) return true;
+        const std::u32string folded = Fold(name);
+        for (const std::u32string& piece : pieces_)
+            if (Glob(piece, folded)) return true;
+        return false;
+    }
+
+private:
+    static std::u32string Fold(std::string_view text) {
+        std::u32string out;
+        out.reserve(text.size());
+        for (size_t pos = 0; pos < text.size();) out += utf8::FoldCase(utf8::Next(text, pos));
+        return out;
+    }
+
+    // "*" any run of characters (none included), "?" exactly one character.
+    static bool Glob(const std::u32string& pat, const std::u32string& s) {
+        size_t p = 0, i = 0, starP = std::u32string::npos, starI = 0;
+        while (i < s.size()) {
+            if (p < pat.size() && (pat[p] == U'?' || pat[p] == s[i])) {
+                ++p;
+                ++i;
+            } else if (p < pat.size() && pat[p] == U'*') {
+                starP = p++;
+                starI = i;
+            } else if (starP != std::u32string::npos) {
+                p = starP + 1;
+                i = ++starI;
+            } else {
+                return false;
+            }
+        }
+        while (p < pat.size() && pat[p] == U'*') ++p;
+        return p == pat.size();
+    }
+
+    std::vector<std::u32string> pieces_;
+    bool matchAll_ = false;
+};
+
+// One walk below a selected folder: what every level needs, and the identities of the
+// folders on the way down, so that a link back to one of them is not entered.
+struct Walk {
+    Session& session;
+    Platform& platform;
+    std::vector<std::string>& lines;
+    InfoWanted wanted;
+    char sep;
+    std::vector<FileId> ancestors;
+
+    // `descends`: the walk goes below the selected folder, so it needs folder identities.
+    Walk(Session& s, Platform& p, std::vector<std::string>& l, const std::string& selected,
+         bool descends)
+        : session(s), platform(p), lines(l), wanted(WantedFor(s.options)), sep(p.Separator()) {
+        if (!descends) return;
+        wanted.id = true;
+        InfoWanted idOnly;
+        idOnly.id = true;
+        if (std::optional<EntryInfo> top = platform.Stat(selected, idOnly)) ancestors.push_back(top->id);
+    }
+
+    bool IsAncestor(const FileId& id) const {
+        for (const FileId& a : ancestors)
+            if (a == id) return true;
+        return false;
+    }
+
+    // Every entry of a folder (only its folders when foldersOnly). The listing is read
+    // to its end and closed before the caller descends, so a deep tree holds one open
+    // listing at a time.
+    std::vector<EntryInfo> ReadEntries(const std::string& folder, bool foldersOnly) const {
+        std::vector<EntryInfo> entries;
+        FindFile find(platform, wanted);
+        find.FileMask(folder);
+        while (!find.NextFile().empty())
+            if (!foldersOnly || find.IsDir()) entries.push_back(find.Current());
+        return entries;
+    }
+
+    std::string Join(const std::string& folder, const std::string& name) const {
+        std::string path;
+        path.reserve(folder.size() + 1 + name.size());
+        path += folder;
+        path += sep;
+        path += name;
+        return path;
+    }
+};
+
+void SubfoldersOf(Walk& walk, const std::string& folder) {
+    const std::vector<EntryInfo> entries = walk.ReadEntries(folder, true);
+    for (const EntryInfo& entry : entries) {
+        std::string path = walk.Join(folder, entry.name);
+        walk.lines.push_back(FormatItem(walk.session, walk.platform, path, entry));
+        if (walk.IsAncestor(entry.id)) continue;
+        walk.ancestors.push_back(entry.id);
+        SubfoldersOf(walk, path);
+        walk.ancestors.pop_back();
+    }
+}
+
+// Adds the lines of a folder's matching files once per process, from entries already read.
+// Hidden and system files are left out. A line that cannot be built is left out too.
+void AddPatternFiles(Walk& walk, const PatternList& patterns, const std::string& folder,
+                     const std::vector<EntryInfo>& entries) {
+    if (!walk.session.ListedFolders.insert(folder).second) return;
+    for (const EntryInfo& entry : entries) {
+        if (entry.IsDir() || (entry.attributes & (kAttrHidden | kAttrSystem)) != 0) continue;
+        if (!patterns.Matches(entry.name)) continue;
+        try {
+            walk.lines.push_back(
+                FormatItem(walk.session, walk.platform, walk.Join(folder, entry.name), entry));
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void FilesOf(Walk& walk, const PatternList& patterns, const std::string& folder) {
+    const bool sub = walk.session.options.GSub;
+    const std::vector<EntryInfo> entries = walk.ReadEntries(folder, false);
+    bool added = false;
+    for (const EntryInfo& entry : entries) {
+        if (entry.IsDir() && sub) {
+            if (walk.IsAncestor(entry.id)) continue;
+            walk.ancestors.push_back(entry.id);
+            FilesOf(walk, patterns, walk.Join(folder, entry.name));
+            walk.ancestors.pop_back();
+        } else if (!added) {
+            // The folder's own files join the lines where the walk first meets an
+            // entry that it does not descend into.
+            added = true;
+            AddPatternFiles(walk, patterns, folder, entries);
+        }
+    }
+}
+
+}  // namespace
+
+bool MatchPattern(std::string_view pattern, std::string_view name) {
+    return PatternList(pattern).Matches(name);
+}
+
+void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
+                    std::vector<std::string>& lines) {
+    Walk walk(session, platform, lines, folder, true);
+    SubfoldersOf(walk, platform.CutRoot(folder));
+}
+
+void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
+                     std::vector<std::string>& lines) {
+    Walk walk(session, platform, lines, folder, session.options.GSub);
+    PatternList patterns(session.options.GFPattern);
+    FilesOf(walk, patterns, platform.CutRoot(folder));
+}
+
+}  // namespace kirramo

@@ -1,0 +1,111 @@
+#include "collect/FormatItem.h"
+
+#include <stdexcept>
+
+#include "collect/Utf8.h"
+#include "platform/PathForms.h"
+#include "platform/TimeStamps.h"
+
+namespace kirramo {
+
+std::string NameOfPath(std::string_view text, char sep) {
+    size_t cut = text.rfind(sep);
+    return std::string(cut == std::string_view::npos ? text : text.substr(cut + 1));
+}
+
+std::string ParentOfPath(std::string_view text, char sep) {
+    size_t cut = text.rfind(sep);
+    if (cut == std::string_view::npos)
+        throw std::invalid_argument("path without a separator: " + std::string(text));
+    return std::string(text.substr(0, cut));
+}
+
+std::string StripExtension(std::string_view text, char sep) {
+    size_t cut = text.find_last_of(std::string{sep, '.'});
+    if (cut == std::string_view::npos || text[cut] == sep) return std::string(text);
+    return std::string(text.substr(0, cut));
+}
+
+std::string SelectionBase(Session& session, Platform& platform, const std::string& path) {
+    const OptionSet& o = session.options;
+    if (!o.GBackword) return {};
+    std::string parent = ParentOfPath(path, platform.Separator());
+    std::string base;
+    if (o.GLong) {
+        base = LongPathOf(platform, parent);
+    } else {
+        std::optional<std::string> shortForm = ShortPathOf(platform, parent);
+        base = shortForm ? std::move(*shortForm) : std::move(parent);
+    }
+    if (o.GUnc) base = ToUncPath(session, platform, base);
+    return base;
+}
+
+std::string FormatItem(Session& session, Platform& platform, const std::string& path,
+                       const EntryInfo& entry) {
+    const OptionSet& o = session.options;
+    const bool isDir = entry.IsDir();
+
+    std::string timeText;
+    if (o.GTime) timeText = ItemTimeText(platform, entry);
+    std::string sizeText;
+    if (!isDir && o.GSize) sizeText = SizeText(platform, entry.size, o.GUnit);
+
+    // The network form comes before the long or short form, so that GBackword cuts
+    // the same text that SelectionBase produced.
+    std::string work = o.GUnc ? ToUncPath(session, platform, path) : path;
+    if (o.GLong) {
+        work = LongPathOf(platform, work);
+    } else if (std::optional<std::string> shortForm = ShortPathOf(platform, work)) {
+        work = std::move(*shortForm);
+    }
+
+    if (o.GBackword) {
+        // Cut the base and the separator after it, counted in characters: only the
+        // lengths are used, and a cut inside a character would corrupt the text.
+        const size_t count = utf8::Length(session.SelectionBaseText) + 1;
+        if (utf8::Length(work) < count)
+            throw std::invalid_argument("the selected folder's text is longer than the item: " + work);
+        work.erase(0, utf8::OffsetOf(work, count));
+    }
+    const char sep = platform.Separator();
+    if (o.GName) work = NameOfPath(work, sep);
+    if (!isDir && o.GExt) work = StripExtension(work, sep);
+
+    std::string line;
+    line.reserve(o.GPrefix.size() + work.size() + o.GSuffix.size() + timeText.size() +
+                 sizeText.size() + 2);
+    line += o.GPrefix;
+    line += work;
+    line += o.GSuffix;
+    if (o.GTime) {
+        line += '\t';
+        line += timeText;
+    }
+    if (!sizeText.empty()) {
+        line += '\t';
+        line += sizeText;
+    }
+    return line;
+}
+
+std::string SizeText(Platform& platform, uint64_t bytes, int unit) {
+    static constexpr const char* kUnitText[] = {"", "byte", "KB", "MB", "GB"};
+    static constexpr uint64_t kDivisor[] = {1, 1, 1024, 1048576, 1073741824};
+    if (unit < 0 || unit > 4) return {};
+    const uint64_t d = kDivisor[unit];
+    uint64_t n = bytes / d;
+    const uint64_t rest = bytes % d;
+    // Round to the nearest whole number; an exact half goes to the even neighbour.
+    if (rest * 2 > d || (rest * 2 == d && (n & 1) != 0)) ++n;
+    return platform.GroupDigits(n) + kUnitText[unit];
+}
+
+InfoWanted WantedFor(const OptionSet& options) {
+    InfoWanted wanted;
+    wanted.size = options.GSize && options.GUnit >= 0 && options.GUnit <= 4;
+    wanted.times = options.GTime;
+    return wanted;
+}
+
+}  // namespace kirramo

@@ -1,0 +1,302 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace kirramo::posix {
+namespace {
+
+// Seconds from 1601-01-01 to 1970-01-01.
+constexpr int64_t kUnixEpochSeconds = 11644473600;
+
+// Longest piece of a path handed to one system call when a path is walked in pieces.
+constexpr size_t kPieceLimit = PATH_MAX - 256;
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { Reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& o) noexcept : fd_(o.Release()) {}
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) {
+            Reset();
+            fd_ = o.Release();
+        }
+        return *this;
+    }
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void Reset() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// What one stat call tells about an entry.
+struct Meta {
+    mode_t mode = 0;
+    uint64_t size = 0;
+    uint64_t dev = 0, ino = 0;
+    int64_t mtimeSec = 0, mtimeNsec = 0;
+    int64_t btimeSec = 0, btimeNsec = 0;
+    bool hasBtime = false;
+};
+
+// statx where the kernel has it (for the birth time), else fstatat. Sandboxes that
+// refuse statx are remembered, so the refusal costs one call only.
+std::atomic<bool> statxMissing{false};
+
+bool StatAt(int dirfd, const char* name, bool follow, bool wantBirth, Meta& m) {
+    int flags = AT_NO_AUTOMOUNT | (follow ? 0 : AT_SYMLINK_NOFOLLOW);
+    if (!statxMissing.load(std::memory_order_relaxed)) {
+        struct statx sx;
+        unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME;
+        if (wantBirth) mask |= STATX_BTIME;
+        if (statx(dirfd, name, flags, mask, &sx) == 0) {
+            m.mode = sx.stx_mode;
+            m.size = sx.stx_size;
+            m.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+            m.ino = sx.stx_ino;
+            m.mtimeSec = sx.stx_mtime.tv_sec;
+            m.mtimeNsec = sx.stx_mtime.tv_nsec;
+            m.hasBtime = (sx.stx_mask & STATX_BTIME) != 0;
+            if (m.hasBtime) {
+                m.btimeSec = sx.stx_btime.tv_sec;
+                m.btimeNsec = sx.stx_btime.tv_nsec;
+            }
+            return true;
+        }
+        if (errno != ENOSYS && errno != EPERM) return false;
+        statxMissing.store(true, std::memory_order_relaxed);
+    }
+    struct stat st;
+    if (fstatat(dirfd, name, &st, flags) != 0) return false;
+    m.mode = st.st_mode;
+    m.size = static_cast<uint64_t>(st.st_size);
+    m.dev = st.st_dev;
+    m.ino = st.st_ino;
+    m.mtimeSec = st.st_mtim.tv_sec;
+    m.mtimeNsec = st.st_mtim.tv_nsec;
+    m.hasBtime = false;
+    return true;
+}
+
+// Stat that counts a link with a missing (or unreachable) target as the link itself.
+bool StatEntry(int dirfd, const char* name, bool wantBirth, Meta& m) {
+    if (StatAt(dirfd, name, true, wantBirth, m)) return true;
+    if (errno == ENAMETOOLONG) return false;
+    return StatAt(dirfd, name, false, wantBirth, m);
+}
+
+void FillFromMeta(const Meta& m, EntryInfo& e) {
+    if (S_ISDIR(m.mode)) {
+        e.attributes |= kAttrDirectory;
+    } else {
+        e.size = S_ISREG(m.mode) ? m.size : 0;
+        e.hasSize = true;
+    }
+    if ((m.mode & S_IWUSR) == 0) e.attributes |= kAttrReadOnly;
+    e.writeTime = TicksFromUnix(m.mtimeSec, m.mtimeNsec);
+    e.creationTime = m.hasBtime ? TicksFromUnix(m.btimeSec, m.btimeNsec) : e.writeTime;
+    e.hasTimes = true;
+    e.id.volume = m.dev;
+    e.id.index = m.ino;
+    e.id.valid = true;
+}
+
+bool IsHiddenName(std::string_view name) {
+    return !name.empty() && name[0] == '.' && name != "." && name != "..";
+}
+
+// Opens a folder by walking its path in pieces of whole components, each short enough
+// for one system call; used when the whole path is longer than the system's limit.
+// The last piece is opened with the given flags, the others only as a place to go on.
+Fd OpenInPieces(const std::string& path, int lastFlags) {
+    size_t pos = 0;
+    Fd at;
+    if (!path.empty() && path[0] == '/') {
+        at = Fd(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!at.Valid()) return Fd();
+        while (pos < path.size() && path[pos] == '/') ++pos;
+    } else {
+        at = Fd(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!at.Valid()) return Fd();
+    }
+    if (pos >= path.size()) return Fd(openat(at.Get(), ".", lastFlags | O_DIRECTORY | O_CLOEXEC));
+    while (pos < path.size()) {
+        // Take whole components while the piece stays below the limit.
+        size_t end = pos;
+        while (end < path.size()) {
+            size_t next = path.find('/', end);
+            if (next == std::string::npos) next = path.size();
+            if (next - pos > kPieceLimit && end > pos) break;
+            end = next;
+            while (end < path.size() && path[end] == '/') ++end;
+        }
+        bool last = end >= path.size();
+        std::string piece = path.substr(pos, end - pos);
+        int flags = (last ? lastFlags : O_PATH) | O_DIRECTORY | O_CLOEXEC;
+        Fd next(openat(at.Get(), piece.c_str(), flags));
+        if (!next.Valid()) return Fd();
+        at = std::move(next);
+        pos = end;
+    }
+    return at;
+}
+
+// The folder part and the last component of a path, for a look-up relative to the folder.
+void SplitLast(const std::string& path, std::string& parent, std::string& last) {
+    size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/') --end;
+    size_t slash = path.rfind('/', end - 1);
+    if (slash == std::string::npos) {
+        parent = ".";
+        last = path.substr(0, end);
+        return;
+    }
+    last = path.substr(slash + 1, end - slash - 1);
+    size_t pend = slash;
+    while (pend > 0 && path[pend - 1] == '/') --pend;
+    parent = pend == 0 ? "/" : path.substr(0, pend);
+}
+
+class PosixDirReader final : public DirReader {
+public:
+    PosixDirReader(DIR* dir, InfoWanted wanted) : dir_(dir), wanted_(wanted) {}
+    ~PosixDirReader() override {
+        if (dir_) closedir(dir_);
+    }
+
+    bool Next(EntryInfo& e) override {
+        if (!dir_) return false;
+        for (;;) {
+            errno = 0;
+            struct dirent* d = readdir(dir_);
+            if (!d) {
+                closedir(dir_);
+                dir_ = nullptr;
+                return false;
+            }
+            const char* name = d->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            if (Fill(d, e)) return true;
+        }
+    }
+
+private:
+    // Fills the entry; false when it vanished before it could be looked at.
+    bool Fill(const struct dirent* d, EntryInfo& e) {
+        e.name.assign(d->d_name);
+        e.attributes = IsHiddenName(e.name) ? uint32_t{kAttrHidden} : 0u;
+        e.size = 0;
+        e.writeTime = kNoTime;
+        e.creationTime = kNoTime;
+        e.id = FileId{};
+        e.hasSize = false;
+        e.hasTimes = false;
+
+        bool needStat;
+        switch (d->d_type) {
+        case DT_DIR:
+            e.attributes |= kAttrDirectory;
+            needStat = wanted_.id || wanted_.times;
+            break;
+        case DT_REG:
+            needStat = wanted_.size || wanted_.times;
+            break;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            needStat = true;
+            break;
+        default:  // devices, pipes, sockets: files without content
+            needStat = wanted_.times;
+            if (wanted_.size) e.hasSize = true;
+            break;
+        }
+        if (!needStat) return true;
+
+        Meta m;
+        if (StatEntry(dirfd(dir_), d->d_name, wanted_.times, m)) {
+            e.attributes &= ~kAttrDirectory;
+            FillFromMeta(m, e);
+            if (!wanted_.times) {
+                e.writeTime = e.creationTime = kNoTime;
+                e.hasTimes = false;
+            }
+            return true;
+        }
+        // Gone between the listing and the look-up: an entry of unknown kind is left
+        // out, one of known kind is handed out without its details.
+        return d->d_type != DT_UNKNOWN && d->d_type != DT_LNK;
+    }
+
+    DIR* dir_;
+    InfoWanted wanted_;
+};
+
+}  // namespace
+
+FileTicks TicksFromUnix(int64_t seconds, int64_t nanoseconds) {
+    return (seconds + kUnixEpochSeconds) * 10'000'000 + nanoseconds / 100;
+}
+
+std::string_view LastComponent(std::string_view path) {
+    size_t end = path.size();
+    while (end > 0 && path[end - 1] == '/') --end;
+    size_t slash = path.rfind('/', end == 0 ? 0 : end - 1);
+    if (end == 0) return {};
+    return slash == std::string_view::npos ? path.substr(0, end)
+                                           : path.substr(slash + 1, end - slash - 1);
+}
+
+std::optional<EntryInfo> StatPath(const std::string& path, InfoWanted wanted) {
+    static const std::string kRoot = "/";
+    const std::string& p = path.empty() ? kRoot : path;
+    Meta m;
+    bool found = StatEntry(AT_FDCWD, p.c_str(), wanted.times, m);
+    if (!found && errno == ENAMETOOLONG) {
+        std::string parent, last;
+        SplitLast(p, parent, last);
+        Fd at = OpenInPieces(parent, O_PATH);
+        if (at.Valid()) found = StatEntry(at.Get(), last.c_str(), wanted.times, m);
+    }
+    if (!found) return std::nullopt;
+    EntryInfo e;
+    e.name = std::string(LastComponent(p));
+    if (IsHiddenName(e.name)) e.attributes |= kAttrHidden;
+    FillFromMeta(m, e);
+    return e;
+}
+
+std::unique_ptr<DirReader> OpenFolder(const std::string& folder, InfoWanted wanted) {
+    static const std::string kRoot = "/";
+    const std::string& p = folder.empty() ? kRoot : folder;
+    Fd fd(open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid() && errno == ENAMETOOLONG) fd = OpenInPieces(p, O_RDONLY);
+    DIR* dir = nullptr;
+    if (fd.Valid()) {
+        dir = fdopendir(fd.Get());
+        if (dir) fd.Release();
+    }
+    return std::make_unique<PosixDirReader>(dir, wanted);
+}
+
+}  // namespace kirramo::posix

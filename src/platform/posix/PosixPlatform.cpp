@@ -1,0 +1,512 @@
+#include "platform/posix/PosixPlatform.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/posix/Desktop.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixText.h"
+
+#if __has_include("platform/posix/TreeRenderer.h")
+#include "platform/posix/TreeRenderer.h"
+#else
+namespace kirramo::posix {
+// The tree listing in the layout of the Windows tree command (TreeRenderer.cpp).
+std::vector<std::string> RenderTree(const std::string& folder, bool withFiles);
+}  // namespace kirramo::posix
+#endif
+
+extern char** environ;
+
+namespace kirramo::posix {
+namespace {
+
+// The largest settings file read; anything bigger is not a settings file.
+constexpr size_t kMaxSettingsBytes = 16 * 1024 * 1024;
+
+std::string CurrentFolder() {
+    std::string buf(256, '\0');
+    for (;;) {
+        if (getcwd(buf.data(), buf.size())) {
+            buf.resize(strlen(buf.c_str()));
+            return buf;
+        }
+        if (errno != ERANGE) return {};
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string ProgramPath() {
+    std::string buf(256, '\0');
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string HomeFolder() {
+    const char* home = getenv("HOME");
+    if (home && home[0] == '/') return home;
+    struct passwd pw;
+    struct passwd* found = nullptr;
+    std::string buf(4096, '\0');
+    while (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == ERANGE)
+        buf.resize(buf.size() * 2);
+    if (found && found->pw_dir && found->pw_dir[0] == '/') return found->pw_dir;
+    return {};
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// Creates the missing folders of an absolute path, each with the given mode.
+bool MakeFolders(const std::string& folder, mode_t mode) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    if (errno != ENOENT) return false;
+    std::string parent = FolderOf(folder);
+    if (parent != folder && !MakeFolders(parent, mode)) return false;
+    return mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || data.size() + static_cast<size_t>(n) > kMaxSettingsBytes) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return data;
+}
+
+// Writes the text to standard output, where a run without any display puts its result.
+// A closed pipe gives false instead of ending the program by SIGPIPE.
+bool WriteStandardOutput(const std::string& text) {
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &old);
+    bool ok = WriteAll(STDOUT_FILENO, text.data(), text.size());
+    sigaction(SIGPIPE, &old, nullptr);
+    return ok;
+}
+
+// The per-user lock file: in the user's runtime folder, else in the temporary folder
+// with the user id in its name.
+std::string LockFilePath() {
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    struct stat st;
+    if (runtime && runtime[0] == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+        return std::string(runtime) + "/kirramo.lock";
+    const char* tmp = getenv("TMPDIR");
+    std::string folder = (tmp && tmp[0] == '/') ? tmp : "/tmp";
+    return folder + "/kirramo-" + std::to_string(getuid()) + ".lock";
+}
+
+}  // namespace
+
+struct PosixPlatform::Impl {
+    std::vector<std::string> arguments;
+    std::optional<std::vector<MountEntry>> mounts;
+    std::unique_ptr<Collator> collator;
+    int lockFd = -1;                  // open for the whole life of the process once held
+    std::vector<pid_t> leftRunning;   // processes that outlived their time limit
+
+    const std::vector<MountEntry>& Mounts() {
+        if (!mounts) {
+            std::optional<std::string> text = ReadWholeFile("/proc/self/mountinfo");
+            mounts = ParseMountInfo(text ? *text : std::string());
+        }
+        return *mounts;
+    }
+
+    // Collects those of the timed-out processes that have ended meanwhile.
+    void ReapLeftRunning() {
+        std::erase_if(leftRunning, [](pid_t pid) {
+            int status;
+            pid_t r = waitpid(pid, &status, WNOHANG);
+            return r == pid || (r < 0 && errno == ECHILD);
+        });
+    }
+};
+
+PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
+    std::string cwd;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i] ? argv[i] : "";
+        if (!arg.empty() && arg[0] != '/') {
+            // A relative path is taken against the current folder, word for word, so
+            // that the path forms and the part below a selected folder work on it.
+            if (cwd.empty()) cwd = CurrentFolder();
+            if (!cwd.empty()) arg = (cwd.back() == '/' ? cwd : cwd + "/") + arg;
+        }
+        impl_->arguments.push_back(std::move(arg));
+    }
+}
+
+PosixPlatform::~PosixPlatform() {
+    if (impl_->lockFd >= 0) close(impl_->lockFd);
+}
+
+std::string PosixPlatform::SettingsPath() const {
+    const char* xdg = getenv("XDG_CONFIG_HOME");
+    std::string config;
+    if (xdg && xdg[0] == '/') {
+        config = xdg;
+    } else {
+        std::string home = HomeFolder();
+        if (home.empty()) return {};
+        config = (home == "/" ? "" : home) + "/.config";
+    }
+    while (config.size() > 1 && config.back() == '/') config.pop_back();
+    return config + "/kirramo/Tolvane.ini";
+}
+
+std::string PosixPlatform::UsageTextPath() const {
+    static const char kName[] = "how to use.txt";
+    std::string program = ProgramPath();
+    std::string folder = program.empty() ? CurrentFolder() : FolderOf(program);
+    std::string beside = folder + "/" + kName;
+    std::string prefix = FolderOf(folder);
+    std::string installed = (prefix == "/" ? "" : prefix) + "/share/kirramo/" + kName;
+    if (!Exists(beside) && Exists(installed)) return installed;
+    return beside;
+}
+
+// ---- Path syntax ----
+
+char PosixPlatform::Separator() const { return '/'; }
+
+std::string PosixPlatform::CutRoot(std::string_view folder) const {
+    return folder == "/" ? std::string() : std::string(folder);
+}
+
+bool PosixPlatform::HasShortNames() const { return false; }
+
+// ---- File system ----
+
+std::optional<EntryInfo> PosixPlatform::Stat(const std::string& path, InfoWanted wanted) {
+    return StatPath(path, wanted);
+}
+
+std::unique_ptr<DirReader> PosixPlatform::OpenDir(const std::string& folder, InfoWanted wanted) {
+    return OpenFolder(folder, wanted);
+}
+
+std::optional<std::string> PosixPlatform::FindLongName(const std::string& path) {
+    std::string_view name = LastComponent(path);
+    if (name.empty() || !StatPath(path, InfoWanted{})) return std::nullopt;
+    return std::string(name);
+}
+
+std::optional<std::string> PosixPlatform::ShortPath(const std::string& path) { return path; }
+
+std::optional<VolumeRoot> PosixPlatform::VolumeRootOf(const std::string& path) {
+    const MountEntry* mount = MountOfPath(impl_->Mounts(), path);
+    if (!mount) return std::nullopt;
+    return VolumeRoot{CutRoot(mount->mountPoint)};
+}
+
+std::string PosixPlatform::DriveConnection(const VolumeRoot& root) {
+    std::string mountPoint = root.key.empty() ? "/" : root.key;
+    const MountEntry* top = nullptr;
+    for (const MountEntry& m : impl_->Mounts())
+        if (m.mountPoint == mountPoint) top = &m;
+    return top ? ShareOfMount(*top) : std::string();
+}
+
+// ---- Time texts ----
+
+std::optional<CivilTime> PosixPlatform::UtcToLocal(FileTicks t) {
+    if (t == kNoTime) return std::nullopt;
+    constexpr int64_t kTicksPerSecond = 10'000'000;
+    int64_t sinceUnix = t - TicksFromUnix(0, 0);
+    int64_t seconds = sinceUnix / kTicksPerSecond;
+    if (sinceUnix % kTicksPerSecond < 0) --seconds;  // round toward the past
+    time_t tt = static_cast<time_t>(seconds);
+    struct tm tm;
+    if (!localtime_r(&tt, &tm)) return std::nullopt;
+    CivilTime c;
+    c.year = tm.tm_year + 1900;
+    c.month = tm.tm_mon + 1;
+    c.day = tm.tm_mday;
+    c.hour = tm.tm_hour;
+    c.minute = tm.tm_min;
+    c.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    return c;
+}
+
+std::string PosixPlatform::DateSeparator() { return "/"; }
+
+std::string PosixPlatform::TimeSeparator() { return ":"; }
+
+std::string PosixPlatform::GeneralDateText(const CivilTime& c) {
+    char buf[64];
+    if (c.hour == 0 && c.minute == 0 && c.second == 0)
+        snprintf(buf, sizeof buf, "%04d/%02d/%02d", c.year, c.month, c.day);
+    else
+        snprintf(buf, sizeof buf, "%04d/%02d/%02d %d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                 c.minute, c.second);
+    return buf;
+}
+
+std::string PosixPlatform::GroupDigits(uint64_t n) {
+    std::string digits = std::to_string(n);
+    std::string out;
+    out.reserve(digits.size() + digits.size() / 3);
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+// ---- Text ----
+
+std::vector<std::string> PosixPlatform::SortKeys(const std::vector<std::string>& lines) {
+    if (!impl_->collator)
+        impl_->collator = std::make_unique<Collator>(
+            CollationLocale(getenv("LC_ALL"), getenv("LC_COLLATE"), getenv("LANG")));
+    std::vector<std::string> keys;
+    keys.reserve(lines.size());
+    for (const std::string& line : lines) keys.push_back(impl_->collator->Key(line));
+    return keys;
+}
+
+std::string PosixPlatform::UpperCase(const std::string& text) { return UpperCaseUtf8(text); }
+
+// ---- Process and program ----
+
+std::optional<std::string> PosixPlatform::CommandLineText() { return std::nullopt; }
+
+std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments; }
+
+WaitResult PosixPlatform::ShellAndWait(const std::vector<std::string>& argv, int /*windowStyle*/,
+                                       uint32_t timeoutMs) {
+    impl_->ReapLeftRunning();
+    if (argv.empty() || argv[0].empty()) return WaitResult::NotStarted;
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0 || pid <= 0)
+        return WaitResult::NotStarted;
+
+    // Where SIGCHLD is ignored the system collects ended children itself, and waitpid
+    // then reports ECHILD once the child is gone: that, too, means it has ended.
+    int status = 0;
+    if (timeoutMs == 0) {
+        for (;;) {
+            if (waitpid(pid, &status, 0) == pid) return WaitResult::Ended;
+            if (errno == ECHILD) return WaitResult::Ended;
+            if (errno != EINTR) return WaitResult::Other;
+        }
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int pauseMs = 1;
+    for (;;) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid || (r < 0 && errno == ECHILD)) return WaitResult::Ended;
+        if (r < 0 && errno != EINTR) return WaitResult::Other;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            impl_->leftRunning.push_back(pid);  // it goes on running; collected later
+            return WaitResult::TimedOut;
+        }
+        SleepMs(static_cast<int>(std::min<int64_t>(pauseMs, left.count())));
+        pauseMs = std::min(pauseMs * 2, 20);
+    }
+}
+
+std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
+                                                                         bool withFiles) {
+    return RenderTree(folder, withFiles);
+}
+
+void PosixPlatform::SleepMs(int ms) {
+    if (ms <= 0) return;
+    struct timespec ts;
+    ts.tv_sec = ms / 1000;
+    ts.tv_nsec = static_cast<long>(ms % 1000) * 1'000'000;
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+// ---- Settings file ----
+
+std::optional<std::string> PosixPlatform::ReadSettingsText() {
+    std::string path = SettingsPath();
+    if (path.empty()) return std::nullopt;
+    std::optional<std::string> bytes = ReadWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return DecodeSettingsBytes(*bytes);
+}
+
+bool PosixPlatform::WriteSettingsText(const std::string& text) {
+    std::string path = SettingsPath();
+    if (path.empty()) return false;
+    // A settings file that is a link to a file kept elsewhere stays a link: the file
+    // it points to is the one replaced.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            path = real;
+            free(real);
+        }
+    }
+    std::string folder = FolderOf(path);
+    if (!MakeFolders(folder, 0700)) return false;
+
+    std::string temp = folder + "/.Tolvane.ini.XXXXXX";
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, text.data(), text.size());
+    if (ok && stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
+    ok = ok && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+        return false;
+    }
+    // Make the new name itself last across a power cut, as far as the folder allows.
+    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
+}
+
+// ---- User interface ----
+
+bool PosixPlatform::EmptyClipboard() {
+    // The run always puts its text on the clipboard at its end, and the X11 and Wayland
+    // clipboards are served by a process of their own: starting one only to hold an
+    // empty text would be replaced moments later. So emptying is left to the setting.
+    return true;
+}
+
+bool PosixPlatform::SetClipboardText(const std::string& text) {
+    switch (DetectDisplay()) {
+    case DisplayKind::X11:
+        return OfferClipboardX11(text);
+    case DisplayKind::Wayland:
+        return OfferClipboardWayland(text);
+    case DisplayKind::None:
+        break;
+    }
+    return WriteStandardOutput(text);
+}
+
+void PosixPlatform::MessageBox(const std::string& text) { ShowMessageBox(text); }
+
+void PosixPlatform::SetWaitCursor(bool) {}
+
+// ---- Start-up ----
+
+bool PosixPlatform::AnotherInstanceRunning() {
+    if (impl_->lockFd >= 0) return false;  // this process holds the lock already
+    std::string path = LockFilePath();
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;  // no lock to be had: do not keep the user from working
+    struct stat st;
+    if (fstat(fd, &st) != 0 || st.st_uid != getuid() || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    // A record lock, not flock: it belongs to this process alone, so a forked helper
+    // (the clipboard owner that outlives the program) does not keep it held.
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_SETLK, &lock) == 0) {
+        impl_->lockFd = fd;
+        return false;
+    }
+    int err = errno;
+    close(fd);
+    return err == EACCES || err == EAGAIN;
+}
+
+bool PosixPlatform::IsKeyHeld(Key key) {
+    if (DetectDisplay() != DisplayKind::X11) return false;
+    return QueryKeyHeldX11(key == Key::Shift);
+}
+
+void PosixPlatform::OpenUsageText() {
+    std::string path = UsageTextPath();
+    if (!Exists(path)) {
+        ShowMessageBox("使い方の説明「how to use.txt」が見つかりません。\n" + path);
+        return;
+    }
+    // A short-lived shell starts the viewer in the background and ends at once, so the
+    // viewer belongs to init from then on: no zombie is left and nothing waits for it.
+    const char* script =
+        "command -v xdg-open >/dev/null 2>&1 || exit 127; "
+        "xdg-open \"$1\" </dev/null >/dev/null 2>&1 & exit 0";
+    std::vector<std::string> argv = {"/bin/sh", "-c", script, "sh", path};
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    bool started = posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) == 0;
+    if (started) {
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        started = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    if (!started) ShowMessageBox("使い方の説明を開けませんでした (xdg-open)。\n" + path);
+}
+
+}  // namespace kirramo::posix

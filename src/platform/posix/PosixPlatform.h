@@ -1,0 +1,97 @@
+// The Linux backend: the Platform operations on top of POSIX, ICU and the desktop
+// services of Desktop.h. No operating-system header here, so the program's entry can
+// include it next to the toolkit's headers.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace kirramo::posix {
+
+// One line of /proc/self/mountinfo, with the octal escapes (\040 and friends) undone.
+struct MountEntry {
+    std::string root;        // the folder of the mounted file system that is mounted
+    std::string mountPoint;  // where it is mounted
+    std::string fsType;      // "ext4", "cifs", "nfs4", ...
+    std::string source;      // "/dev/sda1", "//server/share", "server:/export", ...
+};
+
+// The mounts listed in mountinfo text, in the order given (later ones lie on top).
+// Malformed lines are skipped.
+std::vector<MountEntry> ParseMountInfo(std::string_view text);
+
+// The network share behind a mount: the source of a cifs/smb3/smbfs mount
+// ("//server/share") or of an nfs mount ("server:/export"), followed by the mounted
+// folder when only part of the share is mounted; empty text for any other mount.
+std::string ShareOfMount(const MountEntry& mount);
+
+// The mount point of the mount that holds an absolute path: the longest mount point
+// that is a whole-component prefix of it (the top one where several share a point).
+// Nothing for a relative path or when no mount point fits.
+const MountEntry* MountOfPath(const std::vector<MountEntry>& mounts, std::string_view path);
+
+class PosixPlatform : public Platform {
+public:
+    PosixPlatform(int argc, char** argv);
+    ~PosixPlatform() override;
+    PosixPlatform(const PosixPlatform&) = delete;
+    PosixPlatform& operator=(const PosixPlatform&) = delete;
+
+    // Where the settings file lives: $XDG_CONFIG_HOME/kirramo/Tolvane.ini, by default
+    // ~/.config/kirramo/Tolvane.ini.
+    std::string SettingsPath() const;
+    // The usage text "how to use.txt" beside the program, or in ../share/kirramo
+    // when the program is installed; the first of the two when neither exists.
+    std::string UsageTextPath() const;
+
+    char Separator() const override;
+    std::string CutRoot(std::string_view folder) const override;
+    bool HasShortNames() const override;
+
+    std::optional<EntryInfo> Stat(const std::string& path, InfoWanted wanted) override;
+    std::unique_ptr<DirReader> OpenDir(const std::string& folder, InfoWanted wanted) override;
+    std::optional<std::string> FindLongName(const std::string& path) override;
+    std::optional<std::string> ShortPath(const std::string& path) override;
+    std::optional<VolumeRoot> VolumeRootOf(const std::string& path) override;
+    std::string DriveConnection(const VolumeRoot& root) override;
+
+    std::optional<CivilTime> UtcToLocal(FileTicks t) override;
+    std::string DateSeparator() override;
+    std::string TimeSeparator() override;
+    std::string GeneralDateText(const CivilTime& local) override;
+    std::string GroupDigits(uint64_t n) override;
+
+    std::vector<std::string> SortKeys(const std::vector<std::string>& lines) override;
+    std::string UpperCase(const std::string& text) override;
+
+    std::optional<std::string> CommandLineText() override;
+    std::vector<std::string> ArgumentList() override;
+    WaitResult ShellAndWait(const std::vector<std::string>& argv, int windowStyle,
+                            uint32_t timeoutMs) override;
+    std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder,
+                                                              bool withFiles) override;
+    void SleepMs(int ms) override;
+
+    std::optional<std::string> ReadSettingsText() override;
+    bool WriteSettingsText(const std::string& text) override;
+
+    bool EmptyClipboard() override;
+    bool SetClipboardText(const std::string& text) override;
+    void MessageBox(const std::string& text) override;
+    void SetWaitCursor(bool on) override;
+
+    bool AnotherInstanceRunning() override;
+    bool IsKeyHeld(Key key) override;
+    void OpenUsageText() override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kirramo::posix

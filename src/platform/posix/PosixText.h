@@ -1,0 +1,47 @@
+// Text services of the Linux backend, on top of ICU: collation keys, upper case,
+// and the decoding of a settings file written in UTF-8 or in cp932 (Shift-JIS).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct UCollator;
+
+namespace kirramo::posix {
+
+// The collation locale of the user from the values of LC_ALL, LC_COLLATE and LANG
+// (the first one set wins): "ja_JP.UTF-8" gives "ja_JP"; unset, "C" and "POSIX" give
+// "" (the root collation). Null pointers count as unset.
+std::string CollationLocale(const char* lcAll, const char* lcCollate, const char* lang);
+
+// Sort keys of the sorted list: ascending, case ignored (secondary strength).
+class Collator {
+public:
+    explicit Collator(const std::string& locale);
+    ~Collator();
+    Collator(const Collator&) = delete;
+    Collator& operator=(const Collator&) = delete;
+
+    // The key of one UTF-8 line; byte order of keys is the order of the lines. Bytes
+    // that are not UTF-8 count as U+FFFD.
+    std::string Key(std::string_view utf8);
+
+private:
+    UCollator* collator_ = nullptr;
+    std::u16string text_;
+    std::string key_;
+};
+
+bool IsValidUtf8(std::string_view text);
+
+// Upper case by the full Unicode rules (ß becomes SS). Bytes that are not UTF-8 are
+// kept as they are.
+std::string UpperCaseUtf8(std::string_view text);
+
+// The text of a settings file from its bytes: UTF-8 as it is (a leading byte order
+// mark dropped), anything else decoded as cp932. Nothing when no cp932 converter exists.
+std::optional<std::string> DecodeSettingsBytes(std::string_view bytes);
+
+}  // namespace kirramo::posix

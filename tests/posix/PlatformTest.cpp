@@ -1,0 +1,297 @@
+// Settings file, processes, the single-instance lock, arguments, time texts and the
+// clipboard without a display, for the Linux backend.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/posix/PosixPlatform.h"
+#include "posix/EnvVar.h"
+#include "posix/TempFolder.h"
+
+namespace kirramo::posix {
+namespace {
+
+using testing::EnvVar;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (struct dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+TEST(PosixSettingsFile, PlaceFollowsXdgConfigHomeElseHome) {
+    EnvVar home("HOME", "/home/aiko");
+    {
+        EnvVar xdg("XDG_CONFIG_HOME", "/cfg/");
+        EXPECT_EQ(PosixPlatform(0, nullptr).SettingsPath(), "/cfg/kirramo/Tolvane.ini");
+    }
+    {
+        EnvVar xdg("XDG_CONFIG_HOME", "relative/is/ignored");
+        EXPECT_EQ(PosixPlatform(0, nullptr).SettingsPath(), "/home/aiko/.config/kirramo/Tolvane.ini");
+    }
+    EnvVar xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(PosixPlatform(0, nullptr).SettingsPath(), "/home/aiko/.config/kirramo/Tolvane.ini");
+    EnvVar noHome("HOME", nullptr);
+    EXPECT_NE(PosixPlatform(0, nullptr).SettingsPath(), "");  // from the user database
+}
+
+TEST(PosixSettingsFile, WrittenWholeAndReadBack) {
+    TempFolder t;
+    EnvVar xdg("XDG_CONFIG_HOME", (t / "config").c_str());
+    PosixPlatform p(0, nullptr);
+    const std::string folder = t / "config/kirramo";
+    EXPECT_FALSE(p.ReadSettingsText());  // nothing written yet
+
+    const std::string first = "GLong=True\r\nGPrefix=「\r\n";
+    ASSERT_TRUE(p.WriteSettingsText(first));
+    struct stat st;
+    ASSERT_EQ(stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(ReadFile(folder + "/Tolvane.ini"), first);
+    EXPECT_EQ(p.ReadSettingsText(), first);
+
+    ASSERT_TRUE(p.WriteSettingsText("GLong=False\r\n"));
+    EXPECT_EQ(p.ReadSettingsText(), "GLong=False\r\n");
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"Tolvane.ini"});  // no temporary left
+
+    // An old file written in cp932 reads as UTF-8 text.
+    ASSERT_TRUE(WriteFile(folder + "/Tolvane.ini", "GSuffix=\x81\x76\r\n"));
+    EXPECT_EQ(p.ReadSettingsText(), "GSuffix=」\r\n");
+
+    // A settings file kept elsewhere through a link stays a link.
+    ASSERT_TRUE(WriteFile(t / "real.ini", "old"));
+    ASSERT_EQ(unlink((folder + "/Tolvane.ini").c_str()), 0);
+    ASSERT_EQ(symlink((t / "real.ini").c_str(), (folder + "/Tolvane.ini").c_str()), 0);
+    ASSERT_TRUE(p.WriteSettingsText("new"));
+    EXPECT_EQ(ReadFile(t / "real.ini"), "new");
+    ASSERT_EQ(lstat((folder + "/Tolvane.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST(PosixSettingsFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
+    TempFolder t;
+    {
+        // The folder cannot be made: its parent is a file.
+        ASSERT_TRUE(WriteFile(t / "plain", "x"));
+        EnvVar xdg("XDG_CONFIG_HOME", (t / "plain").c_str());
+        PosixPlatform p(0, nullptr);
+        EXPECT_FALSE(p.WriteSettingsText("GLong=True\r\n"));
+        EXPECT_FALSE(p.ReadSettingsText());
+    }
+    {
+        // The last step fails: a folder stands where the file would go.
+        EnvVar xdg("XDG_CONFIG_HOME", (t / "config").c_str());
+        ASSERT_EQ(mkdir((t / "config").c_str(), 0700), 0);
+        ASSERT_EQ(mkdir((t / "config/kirramo").c_str(), 0700), 0);
+        ASSERT_EQ(mkdir((t / "config/kirramo/Tolvane.ini").c_str(), 0700), 0);
+        ASSERT_TRUE(WriteFile(t / "config/kirramo/Tolvane.ini/keep", "old"));
+        PosixPlatform p(0, nullptr);
+        EXPECT_FALSE(p.WriteSettingsText("GLong=True\r\n"));
+        EXPECT_EQ(Names(t / "config/kirramo"), std::vector<std::string>{"Tolvane.ini"});
+        EXPECT_EQ(ReadFile(t / "config/kirramo/Tolvane.ini/keep"), "old");
+        EXPECT_FALSE(p.ReadSettingsText());
+    }
+}
+
+TEST(PosixSettingsFile, UnwritableFolderKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+    TempFolder t;
+    EnvVar xdg("XDG_CONFIG_HOME", t.Path().c_str());
+    PosixPlatform p(0, nullptr);
+    ASSERT_TRUE(p.WriteSettingsText("old"));
+    ASSERT_EQ(chmod((t / "kirramo").c_str(), 0500), 0);
+    EXPECT_FALSE(p.WriteSettingsText("new"));
+    EXPECT_EQ(p.ReadSettingsText(), "old");
+    EXPECT_EQ(Names(t / "kirramo"), std::vector<std::string>{"Tolvane.ini"});
+}
+
+TEST(PosixShellAndWait, EndedTimedOutNotStarted) {
+    TempFolder t;
+    PosixPlatform p(0, nullptr);
+    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);
+    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "exit 3"}, 0, 60000), WaitResult::Ended);
+    const std::string out = t / "out file.txt";
+    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "printf %s \"$1\" > \"$2\"", "sh", "a&b %PATH% ^!", out}, 0, 0),
+              WaitResult::Ended);
+    EXPECT_EQ(ReadFile(out), "a&b %PATH% ^!");  // arguments arrive whole, untouched
+
+    EXPECT_EQ(p.ShellAndWait({"kirramo-no-such-program"}, 2, 0), WaitResult::NotStarted);
+    EXPECT_EQ(p.ShellAndWait({t / "missing.sh"}, 2, 1000), WaitResult::NotStarted);
+    EXPECT_EQ(p.ShellAndWait({}, 2, 0), WaitResult::NotStarted);
+
+    // A process that outlives the limit is left running.
+    const std::string pidFile = t / "pid";
+    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "echo $$ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"; exec sleep 30", "sh", pidFile},
+                             0, 20),
+              WaitResult::TimedOut);
+    std::string pidText;
+    for (int i = 0; i < 1000 && pidText.empty(); ++i) {
+        pidText = ReadFile(pidFile);
+        if (pidText.empty()) p.SleepMs(10);
+    }
+    ASSERT_FALSE(pidText.empty());
+    pid_t pid = std::stoi(pidText);
+    EXPECT_EQ(kill(pid, 0), 0);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);  // collects nothing twice
+
+    // With SIGCHLD ignored the system collects the child; its end still counts as Ended.
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &old);
+    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);
+    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "sleep 0.05"}, 2, 60000), WaitResult::Ended);
+    sigaction(SIGCHLD, &old, nullptr);
+}
+
+// Runs a function in a child process and gives its exit status.
+template <typename F>
+int InChild(F f) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(f());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(PosixSingleInstance, SecondProcessSeesTheLockTaken) {
+    TempFolder t;
+    EnvVar runtime("XDG_RUNTIME_DIR", t.Path().c_str());
+    {
+        PosixPlatform first(0, nullptr);
+        EXPECT_FALSE(first.AnotherInstanceRunning());
+        EXPECT_FALSE(first.AnotherInstanceRunning());  // its own lock does not count
+        EXPECT_EQ(InChild([] { return PosixPlatform(0, nullptr).AnotherInstanceRunning() ? 7 : 0; }), 7);
+    }
+    // Released when the holder is gone.
+    EXPECT_EQ(InChild([] { return PosixPlatform(0, nullptr).AnotherInstanceRunning() ? 7 : 0; }), 0);
+}
+
+TEST(PosixSingleInstance, AForkedHelperDoesNotKeepTheLock) {
+    TempFolder t;
+    EnvVar runtime("XDG_RUNTIME_DIR", t.Path().c_str());
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    // A program that takes the lock, forks a helper that lives on (as the clipboard
+    // owner does) and ends.
+    int status = InChild([&] {
+        PosixPlatform program(0, nullptr);
+        if (program.AnotherInstanceRunning()) return 1;
+        pid_t helper = fork();
+        if (helper == 0) {
+            pause();
+            _exit(0);
+        }
+        (void)!write(fds[1], &helper, sizeof helper);
+        return 0;
+    });
+    ASSERT_EQ(status, 0);
+    pid_t helper = 0;
+    ASSERT_EQ(read(fds[0], &helper, sizeof helper), static_cast<ssize_t>(sizeof helper));
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_FALSE(PosixPlatform(0, nullptr).AnotherInstanceRunning());
+    kill(helper, SIGKILL);
+}
+
+TEST(PosixArguments, RelativePathsTakenAgainstTheCurrentFolder) {
+    TempFolder t;
+    std::string old = std::filesystem::current_path();
+    ASSERT_EQ(chdir(t.Path().c_str()), 0);
+    const char* argv[] = {"kirramo", "/abs/a b.txt", "rel/写真.jpg", "../up", "", "-x", nullptr};
+    PosixPlatform p(6, const_cast<char**>(argv));
+    EXPECT_EQ(p.ArgumentList(), (std::vector<std::string>{"/abs/a b.txt", t / "rel/写真.jpg",
+                                                           t / "../up", "", t / "-x"}));
+    EXPECT_FALSE(p.CommandLineText());
+    ASSERT_EQ(chdir("/"), 0);
+    EXPECT_EQ(PosixPlatform(2, const_cast<char**>(argv) + 1).ArgumentList()[0], "/rel/写真.jpg");
+    ASSERT_EQ(chdir(old.c_str()), 0);
+    EXPECT_TRUE(PosixPlatform(1, const_cast<char**>(argv)).ArgumentList().empty());
+}
+
+TEST(PosixTimeTexts, LocalTimeAndJapaneseForms) {
+    EnvVar tz("TZ", "JST-9");
+    tzset();
+    PosixPlatform p(0, nullptr);
+    const FileTicks t = (1184515800LL + 11644473600LL) * 10000000 + 9999999;  // 2007-07-15 16:10:00.9999999 UTC
+    auto local = p.UtcToLocal(t);
+    ASSERT_TRUE(local);
+    EXPECT_EQ(p.GeneralDateText(*local), "2007/07/16 1:10:00");
+    EXPECT_EQ(p.GeneralDateText({2024, 2, 29, 0, 0, 0}), "2024/02/29");
+    EXPECT_EQ(p.GeneralDateText({2024, 2, 29, 23, 5, 9}), "2024/02/29 23:05:09");
+    auto early = p.UtcToLocal(-1);  // a moment before 1601-01-01 00:00 UTC
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->year, 1601);
+    EXPECT_EQ(early->hour, 8);
+    EXPECT_EQ(early->second, 59);
+    EXPECT_FALSE(p.UtcToLocal(kNoTime));
+    EXPECT_EQ(p.DateSeparator(), "/");
+    EXPECT_EQ(p.TimeSeparator(), ":");
+    EXPECT_EQ(p.GroupDigits(0), "0");
+    EXPECT_EQ(p.GroupDigits(999), "999");
+    EXPECT_EQ(p.GroupDigits(1000), "1,000");
+    EXPECT_EQ(p.GroupDigits(1234567), "1,234,567");
+    EXPECT_EQ(p.GroupDigits(UINT64_MAX), "18,446,744,073,709,551,615");
+}
+
+// Runs the call with standard output sent to the given descriptor.
+template <typename F>
+auto WithStdout(int fd, F f) {
+    fflush(stdout);
+    int saved = dup(STDOUT_FILENO);
+    dup2(fd, STDOUT_FILENO);
+    auto result = f();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    return result;
+}
+
+TEST(PosixClipboard, WithoutDisplayTheTextGoesToStandardOutput) {
+    EnvVar display("DISPLAY", nullptr);
+    EnvVar wayland("WAYLAND_DISPLAY", nullptr);
+    TempFolder t;
+    PosixPlatform p(0, nullptr);
+    EXPECT_TRUE(p.EmptyClipboard());
+    const std::string text = "/home/aiko/写真\r\n/home/aiko/メモ.txt\r\n" + std::string(200000, 'x');
+    int fd = open((t / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(WithStdout(fd, [&] { return p.SetClipboardText(text); }));
+    close(fd);
+    EXPECT_EQ(ReadFile(t / "out"), text);
+
+    // A pipe nobody reads and an output that cannot be written give false, not a crash.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    EXPECT_FALSE(WithStdout(fds[1], [&] { return p.SetClipboardText("x"); }));
+    close(fds[1]);
+    int readOnly = open("/dev/null", O_RDONLY);
+    EXPECT_FALSE(WithStdout(readOnly, [&] { return p.SetClipboardText("x"); }));
+    close(readOnly);
+
+    EXPECT_FALSE(p.IsKeyHeld(Platform::Key::Shift));
+    EXPECT_FALSE(p.IsKeyHeld(Platform::Key::Control));
+}
+
+}  // namespace
+}  // namespace kirramo::posix
