@@ -1,0 +1,150 @@
+#include "platform/posix/TreeRenderer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "collect/TreeListing.h"
+#include "posix/TempFolder.h"
+
+using kirramo::posix::RenderTree;
+using V = std::vector<std::string>;
+
+namespace {
+
+const std::string kHead1 = "フォルダー パスの一覧";
+const std::string kHead2 = "ボリューム シリアル番号は 0000-0000 です";
+
+// A temporary folder with helpers that make folders and files below it.
+class TempDir {
+    kirramo::posix::testing::TempFolder folder_;  // made before `path` refers to it
+
+public:
+    const std::string& path = folder_.Path();
+    void Folder(const std::string& rel) const { mkdir((folder_ / rel).c_str(), 0755); }
+    void File(const std::string& rel) const { kirramo::posix::testing::WriteFile(folder_ / rel, "x"); }
+    void Link(const std::string& target, const std::string& rel) const {
+        ASSERT_EQ(symlink(target.c_str(), (folder_ / rel).c_str()), 0);
+    }
+};
+
+V With(const std::string& root, std::initializer_list<std::string> body) {
+    V out{kHead1, kHead2, root};
+    out.insert(out.end(), body);
+    return out;
+}
+
+// a/c, a/f.txt, B/x.txt, 写真/家族.jpg, .dot, "z file.txt"
+void MakeSample(const TempDir& t) {
+    t.Folder("a");
+    t.Folder("a/c");
+    t.File("a/f.txt");
+    t.Folder("B");
+    t.File("B/x.txt");
+    t.Folder("写真");
+    t.File("写真/家族.jpg");
+    t.File(".dot");
+    t.File("z file.txt");
+}
+
+}  // namespace
+
+TEST(RenderTree, LayoutOfASmallTreeWithAndWithoutFiles) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    MakeSample(t);
+    EXPECT_EQ(RenderTree(t.path, false), With(t.path, {
+        "├─a",
+        "│  └─c",
+        "├─B",
+        "└─写真",
+    }));
+    // With files: each file block comes first, is indented by "│  " when subfolders
+    // follow or four blanks when not, and ends with a line of only that indent.
+    EXPECT_EQ(RenderTree(t.path, true), With(t.path, {
+        "│  .dot",
+        "│  z file.txt",
+        "│  ",
+        "├─a",
+        "│  │  f.txt",
+        "│  │  ",
+        "│  └─c",
+        "├─B",
+        "│      x.txt",
+        "│      ",
+        "└─写真",
+        "        家族.jpg",
+        "        ",
+    }));
+}
+
+TEST(RenderTree, FolderWithoutSubfoldersGetsTheMarker) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    EXPECT_EQ(RenderTree(t.path, false), With(t.path, {"サブフォルダーは存在しません。"}));
+    EXPECT_EQ(RenderTree(t.path, true), With(t.path, {"サブフォルダーは存在しません。"}));
+    t.File("b.txt");
+    t.File("A.txt");
+    EXPECT_EQ(RenderTree(t.path, false), With(t.path, {"サブフォルダーは存在しません。"}));
+    EXPECT_EQ(RenderTree(t.path, true),
+              With(t.path, {"    A.txt", "    b.txt", "    ", "サブフォルダーは存在しません。"}));
+}
+
+TEST(RenderTree, MissingFolderOrFileGetsTheInvalidPathMarker) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    t.File("plain.txt");
+    const std::string missing = t.path + "/nope";
+    const std::string file = t.path + "/plain.txt";
+    EXPECT_EQ(RenderTree(missing, true), With(missing, {"無効なパスです。"}));
+    EXPECT_EQ(RenderTree(file, false), With(file, {"無効なパスです。"}));
+}
+
+TEST(RenderTree, LinksAreListedButNeverFollowed) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    t.Folder("d");
+    t.Folder("d/e");
+    t.File("f.txt");
+    t.Link(t.path, "d/up");  // leads back to the top
+    t.Link(t.path + "/f.txt", "d/g");
+    t.Link(t.path + "/gone", "d/h");
+    EXPECT_EQ(RenderTree(t.path, false), With(t.path, {"└─d", "    ├─e", "    └─up"}));
+    EXPECT_EQ(RenderTree(t.path, true), With(t.path, {
+        "│  f.txt", "│  ", "└─d", "    │  g", "    │  h", "    │  ", "    ├─e", "    └─up",
+    }));
+}
+
+TEST(RenderTree, UnreadableSubfolderIsListedButNotEntered) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    t.Folder("locked");
+    t.Folder("locked/inner");
+    t.Folder("open");
+    t.Folder("open/inner");
+    chmod((t.path + "/locked").c_str(), 0);
+    V out = RenderTree(t.path, false);
+    chmod((t.path + "/locked").c_str(), 0700);
+    EXPECT_EQ(out, With(t.path, {"├─locked", "└─open", "    └─inner"}));
+}
+
+TEST(RenderTree, OutputIsReadByTheTreeListingReader) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    V lines{""};
+    EXPECT_TRUE(kirramo::ReadTreeOutput(RenderTree(t.path, true), lines));
+    EXPECT_EQ(lines, (V{t.path, ""}));
+
+    MakeSample(t);
+    V out = RenderTree(t.path, true);
+    lines = {""};
+    EXPECT_TRUE(kirramo::ReadTreeOutput(out, lines));
+    V expected(out.begin() + 2, out.end());
+    expected.emplace_back();
+    EXPECT_EQ(lines, expected);
+
+    V before = lines;
+    EXPECT_FALSE(kirramo::ReadTreeOutput(RenderTree(t.path + "/nope", false), lines));
+    EXPECT_EQ(lines, before);
+}
