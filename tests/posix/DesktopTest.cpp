@@ -231,6 +231,10 @@ TEST_F(Desktop, OwnerAnswersMultipleAndRefusesUnknownPairs) {
 }
 
 TEST_F(Desktop, ProcessWithThreadsStartsTheOwnerAnew) {
+    // Started by a program that ignores SIGCHLD: the owner's start still reports.
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &old);
     std::mutex m;
     std::condition_variable cv;
     bool done = false;
@@ -245,6 +249,7 @@ TEST_F(Desktop, ProcessWithThreadsStartsTheOwnerAnew) {
     }
     cv.notify_one();
     other.join();
+    sigaction(SIGCHLD, &old, nullptr);
     ASSERT_TRUE(offered);
     EXPECT_EQ(ReadClipboard(), "スレッドあり\r\n");
     EXPECT_NE(OwnerPid(), getpid());
@@ -295,6 +300,12 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     // A display that cannot be opened: the box falls back to text, the clipboard and
     // the keys report failure.
     EXPECT_EQ(StandardErrorOf(":8123", nullptr, [&] { ShowMessageBox(message); }), message + "\n");
+    // ... also when the exit status of the box's process cannot be collected.
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGCHLD, &ignore, &old);
+    EXPECT_EQ(StandardErrorOf(":8123", nullptr, [&] { ShowMessageBox(message); }), message + "\n");
+    sigaction(SIGCHLD, &old, nullptr);
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
         EXPECT_FALSE(OfferClipboardX11("x"));

@@ -22,8 +22,8 @@ bool OfferClipboardX11(const std::string& text);
 inline constexpr const char* kClipboardOwnerArgument = "--kirramo-clipboard-owner";
 
 // The body of such a start, called by main before anything else: reads the text from
-// standard input, starts the owner and returns the exit status (0 once the owner holds
-// the clipboard, 1 otherwise).
+// standard input, starts the owner, writes "1" (the owner holds the clipboard) or "0"
+// to standard output and returns the exit status (0 or 1).
 int RunClipboardOwnerStart();
 
 // Puts the text on the Wayland clipboard with wl-copy. False when that fails.

@@ -66,9 +66,11 @@ void ExecBox(const std::string& text) {
     box.exec();
 }
 
-// Shows the box in this process, starting the toolkit for it. Exit code 0 once the box
-// was shown and closed; the toolkit ends the process when the display cannot be used.
-[[noreturn]] void ChildShowsBox(const std::string& text) {
+// Shows the box in this process, starting the toolkit for it, and writes "1" to the
+// pipe once the box was shown and closed; the toolkit ends the process when the
+// display cannot be used.
+[[noreturn]] void ChildShowsBox(const std::string& text, int doneFd) {
+    if (doneFd <= 2) doneFd = fcntl(doneFd, F_DUPFD_CLOEXEC, 3);
     // The toolkit's own complaints (no display, missing plugins) would mix with the
     // program's output; the parent prints the message itself when the box fails.
     int devNull = open("/dev/null", O_WRONLY);
@@ -83,6 +85,7 @@ void ExecBox(const std::string& text) {
     QApplication app(argc, argv);
     PreferJapaneseFallback(app);
     ExecBox(text);
+    WriteAll(doneFd, "1", 1);
     _exit(0);
 }
 
@@ -107,17 +110,35 @@ void ShowMessageBox(const std::string& text) {
         ExecBox(text);
         return;
     }
-    std::fflush(nullptr);
-    pid_t child = fork();
-    if (child < 0) {
+    // The child answers through a pipe rather than its exit status, which a process
+    // that inherited an ignored SIGCHLD cannot collect.
+    int done[2];
+    if (pipe2(done, O_CLOEXEC) != 0) {
         WriteToStandardError(text);
         return;
     }
-    if (child == 0) ChildShowsBox(text);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0) {
+        close(done[0]);
+        close(done[1]);
+        WriteToStandardError(text);
+        return;
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) WriteToStandardError(text);
+    if (child == 0) {
+        close(done[0]);
+        ChildShowsBox(text, done[1]);
+    }
+    close(done[1]);
+    char shown = 0;
+    ssize_t n;
+    do {
+        n = read(done[0], &shown, 1);
+    } while (n < 0 && errno == EINTR);
+    close(done[0]);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (n != 1 || shown != '1') WriteToStandardError(text);
 }
 
 }  // namespace kirramo::posix

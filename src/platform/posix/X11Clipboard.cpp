@@ -427,30 +427,43 @@ bool ForkOwner(const std::string& text) {
 }
 
 // Starts the program again as an owner start and hands it the text: a process with
-// several threads cannot fork safely.
+// several threads cannot fork safely. The start answers on its standard output, which
+// does not depend on this process being able to collect its exit status.
 bool SpawnOwner(const std::string& text) {
-    int input[2];
+    int input[2], answer[2];
     if (pipe2(input, O_CLOEXEC) != 0) return false;
+    if (pipe2(answer, O_CLOEXEC) != 0) {
+        close(input[0]);
+        close(input[1]);
+        return false;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, answer[1], 1);
     char name[] = "kirramo";
     char* argv[] = {name, const_cast<char*>(kClipboardOwnerArgument), nullptr};
     pid_t pid = 0;
     int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(input[0]);
-    if (rc != 0) {
+    close(answer[1]);
+    char result = '0';
+    if (rc == 0) {
+        WriteAll(input[1], text.data(), text.size());
         close(input[1]);
-        return false;
+        ssize_t n;
+        do {
+            n = read(answer[0], &result, 1);
+        } while (n < 0 && errno == EINTR);
+        if (n != 1) result = '0';
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    } else {
+        close(input[1]);
     }
-    WriteAll(input[1], text.data(), text.size());
-    close(input[1]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    close(answer[0]);
+    return result == '1';
 }
 
 }  // namespace
@@ -461,8 +474,9 @@ bool OfferClipboardX11(const std::string& text) {
 
 int RunClipboardOwnerStart() {
     std::string text;
-    if (!ReadAll(0, text)) return 1;
-    return ForkOwner(text) ? 0 : 1;
+    const bool ok = ReadAll(0, text) && ForkOwner(text);
+    WriteAll(1, ok ? "1" : "0", 1);
+    return ok ? 0 : 1;
 }
 
 }  // namespace kirramo::posix
