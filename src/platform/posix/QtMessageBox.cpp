@@ -66,6 +66,16 @@ void ExecBox(const std::string& text) {
     box.exec();
 }
 
+// Starts the toolkit for the box alone and ends it again.
+void ExecBoxWithOwnToolkit(const std::string& text) {
+    static int argc = 1;
+    static char name[] = "kirramo";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    PreferJapaneseFallback(app);
+    ExecBox(text);
+}
+
 // Shows the box in this process, starting the toolkit for it, and writes "1" to the
 // pipe once the box was shown and closed; the toolkit ends the process when the
 // display cannot be used.
@@ -79,12 +89,7 @@ void ExecBox(const std::string& text) {
         dup2(devNull, 2);
         if (devNull > 2) close(devNull);
     }
-    static int argc = 1;
-    static char name[] = "kirramo";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    PreferJapaneseFallback(app);
-    ExecBox(text);
+    ExecBoxWithOwnToolkit(text);
     WriteAll(doneFd, "1", 1);
     _exit(0);
 }
@@ -102,12 +107,7 @@ void ShowMessageBox(const std::string& text) {
     }
     if (!IsSingleThreaded()) {
         // No child can be forked safely; the toolkit starts here instead.
-        static int argc = 1;
-        static char name[] = "kirramo";
-        static char* argv[] = {name, nullptr};
-        QApplication app(argc, argv);
-        PreferJapaneseFallback(app);
-        ExecBox(text);
+        ExecBoxWithOwnToolkit(text);
         return;
     }
     // The child answers through a pipe rather than its exit status, which a process

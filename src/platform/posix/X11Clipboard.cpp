@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "platform/posix/DesktopProcess.h"
@@ -55,11 +56,14 @@ constexpr int kStaleTransferSeconds = 30;
 // How long the program waits for the owner to report that it holds the clipboard.
 constexpr int kOwnerReportMs = 15000;
 
-// The STRING form of the text: Latin-1 when every character has a Latin-1 code, else
-// the UTF-8 bytes unchanged. Readers that ask for STRING are old; a Japanese text
-// turned into question marks would be lost, while UTF-8 bytes keep every character for
-// a reader that decodes them as UTF-8.
-std::string StringTargetText(const std::string& utf8) {
+// The STRING form of the text when it differs from the UTF-8 bytes: Latin-1 when every
+// character has a Latin-1 code. Otherwise nothing, and STRING gives the UTF-8 bytes
+// unchanged: readers that ask for STRING are old, a Japanese text turned into question
+// marks would be lost, while UTF-8 bytes keep every character for a reader that
+// decodes them as UTF-8.
+std::optional<std::string> Latin1Text(const std::string& utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::nullopt;
     std::string latin1;
     latin1.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -72,7 +76,7 @@ std::string StringTargetText(const std::string& utf8) {
             latin1 += static_cast<char>(((c & 0x03) << 6) | (utf8[i + 1] & 0x3F));
             i += 2;
         } else {
-            return utf8;
+            return std::nullopt;
         }
     }
     return latin1;
@@ -92,7 +96,7 @@ int ExitOnLostDisplay(Display*) {
 class ClipboardOwner {
 public:
     ClipboardOwner(Display* d, std::string text)
-        : d_(d), utf8_(std::move(text)), string_(StringTargetText(utf8_)) {
+        : d_(d), utf8_(std::move(text)), latin1_(Latin1Text(utf8_)) {
         clipboard_ = XInternAtom(d_, "CLIPBOARD", False);
         targets_ = XInternAtom(d_, "TARGETS", False);
         multiple_ = XInternAtom(d_, "MULTIPLE", False);
@@ -235,7 +239,7 @@ private:
             data = &utf8_;
             type = utf8String_;
         } else if (target == XA_STRING) {
-            data = &string_;
+            data = latin1_ ? &*latin1_ : &utf8_;
             type = XA_STRING;
         } else {
             return false;
@@ -332,7 +336,7 @@ private:
 
     Display* d_;
     const std::string utf8_;
-    const std::string string_;
+    const std::optional<std::string> latin1_;
     Window window_ = None;
     Time acquired_ = CurrentTime;
     size_t chunk_ = 0;
