@@ -2,6 +2,7 @@
 // xclip (an independent reader) and by a plain Xlib requestor, the held keys, the
 // message box's text fallback.
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -158,6 +159,20 @@ TEST_F(Desktop, OwnerServesTheTextInEveryTextTarget) {
 
     ASSERT_TRUE(OfferClipboardX11(""));
     EXPECT_EQ(ReadClipboard(), "");
+}
+
+TEST_F(Desktop, OwnerKeepsNoDescriptorOfTheProgram) {
+    // A pipe that the program's caller reads (as a shell reads its output): once the
+    // offer returns, nobody but this process may hold its writing end.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_TRUE(OfferClipboardX11("text"));
+    close(fds[1]);
+    pollfd p{fds[0], POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 0), 1);
+    char c;
+    EXPECT_EQ(read(fds[0], &c, 1), 0);  // end of file, not a wait for the owner
+    close(fds[0]);
 }
 
 TEST_F(Desktop, LargeTextsArriveWholeAcrossPieceBoundaries) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace kirramo::posix {
 
@@ -77,6 +78,21 @@ bool ReadAll(int fd, std::string& out) {
         if (n == 0) return true;
         out.append(buf, static_cast<size_t>(n));
     }
+}
+
+void CloseFrom(int first) {
+    if (close_range(static_cast<unsigned>(first), ~0U, 0) == 0) return;
+    // A kernel without close_range: the open descriptors are listed in /proc.
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return;
+    std::vector<int> open;
+    const int own = dirfd(dir);
+    while (dirent* e = readdir(dir)) {
+        int fd = std::atoi(e->d_name);
+        if (e->d_name[0] != '.' && fd >= first && fd != own) open.push_back(fd);
+    }
+    closedir(dir);
+    for (int fd : open) close(fd);
 }
 
 void StdioToDevNull() {

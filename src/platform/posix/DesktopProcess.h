@@ -17,6 +17,9 @@ bool WriteAll(int fd, const char* data, size_t size);
 // Reads until end of file. False on a read error.
 bool ReadAll(int fd, std::string& out);
 
+// Closes every descriptor from `first` on.
+void CloseFrom(int first);
+
 // Points standard input, output and error at /dev/null.
 void StdioToDevNull();
 

@@ -366,7 +366,7 @@ void Report(int fd, char c) {
         reportFd = 3;
     }
     StdioToDevNull();
-    close_range(4, ~0U, 0);
+    CloseFrom(4);
     if (chdir("/") != 0) {
         // Staying in the start folder only keeps its volume busy.
     }
