@@ -13,6 +13,5 @@ __attribute__((weak)) bool OfferClipboardX11(const std::string&) { return false;
 __attribute__((weak)) bool OfferClipboardWayland(const std::string&) { return false; }
 __attribute__((weak)) void ShowMessageBox(const std::string&) {}
 __attribute__((weak)) bool QueryKeyHeldX11(bool) { return false; }
-__attribute__((weak)) std::vector<std::string> RenderTree(const std::string&, bool) { return {}; }
 
 }  // namespace kirramo::posix

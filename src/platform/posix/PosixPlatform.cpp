@@ -19,14 +19,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
 
-#if __has_include("platform/posix/TreeRenderer.h")
 #include "platform/posix/TreeRenderer.h"
-#else
-namespace kirramo::posix {
-// The tree listing in the layout of the Windows tree command (TreeRenderer.cpp).
-std::vector<std::string> RenderTree(const std::string& folder, bool withFiles);
-}  // namespace kirramo::posix
-#endif
 
 extern char** environ;
 
