@@ -69,13 +69,15 @@ check "targets list STRING" grep -qx STRING "$work/clip"
 first=$(owner_pid)
 check "the owner is a process of its own" test -n "$first"
 
-# A second run takes the clipboard over; the first owner ends.
-run_x "$d/one.txt"
+# A second run, started from inside the folder, takes the clipboard over; the first
+# owner ends. The new owner keeps no folder busy (the volume can be unmounted).
+(cd "$d" && run_x "$d/one.txt")
 clip
 expect_file "second run's text" "$work/clip" '%s' "$d/one.txt"
 second=$(owner_pid)
 check "second run has a new owner" test -n "$second" -a "$second" != "$first"
 check "first owner ended" wait_gone "$first"
+check "owner works in /" test "$(readlink "/proc/$second/cwd")" = /
 
 # More than 2 MiB: three lines with a long prefix, read back whole (INCR).
 prefix=$(printf 'あいうえお%.0s' $(seq 50000))
