@@ -17,6 +17,15 @@ DisplayKind DetectDisplay();
 // False when the display cannot be reached or the selection could not be taken.
 bool OfferClipboardX11(const std::string& text);
 
+// A process with more than one thread cannot safely fork the clipboard owner; it
+// starts the program again with this argument alone and the text on standard input.
+inline constexpr const char* kClipboardOwnerArgument = "--kirramo-clipboard-owner";
+
+// The body of such a start, called by main before anything else: reads the text from
+// standard input, starts the owner, writes "1" (the owner holds the clipboard) or "0"
+// to standard output and returns the exit status (0 or 1).
+int RunClipboardOwnerStart();
+
 // Puts the text on the Wayland clipboard with wl-copy. False when that fails.
 bool OfferClipboardWayland(const std::string& text);
 

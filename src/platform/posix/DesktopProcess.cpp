@@ -1,0 +1,107 @@
+#include "platform/posix/DesktopProcess.h"
+
+#include "platform/posix/Desktop.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace kirramo::posix {
+
+// Here rather than beside the X11 code: Xlib defines None as a macro.
+DisplayKind DetectDisplay() {
+    const char* x = std::getenv("DISPLAY");
+    if (x && *x) return DisplayKind::X11;
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    if (w && *w) return DisplayKind::Wayland;
+    return DisplayKind::None;
+}
+
+bool IsSingleThreaded() {
+    DIR* dir = opendir("/proc/self/task");
+    if (!dir) return false;  // unknown: take the careful road
+    int count = 0;
+    while (dirent* e = readdir(dir)) {
+        if (e->d_name[0] != '.') ++count;
+    }
+    closedir(dir);
+    return count == 1;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    // Block SIGPIPE on this thread while writing; a SIGPIPE raised by a closed reader
+    // is then taken off the pending set before the old mask comes back.
+    sigset_t pipeOnly, old;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    sigset_t pendingBefore;
+    sigpending(&pendingBefore);
+    const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipeOnly, &old);
+
+    bool ok = true;
+    bool brokenPipe = false;
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            brokenPipe = errno == EPIPE;
+            ok = false;
+            break;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    if (brokenPipe && !wasPending) {
+        timespec zero{0, 0};
+        while (sigtimedwait(&pipeOnly, nullptr, &zero) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ok;
+}
+
+bool ReadAll(int fd, std::string& out) {
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        out.append(buf, static_cast<size_t>(n));
+    }
+}
+
+void CloseFrom(int first) {
+    if (close_range(static_cast<unsigned>(first), ~0U, 0) == 0) return;
+    // A kernel without close_range: the open descriptors are listed in /proc.
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return;
+    std::vector<int> open;
+    const int own = dirfd(dir);
+    while (dirent* e = readdir(dir)) {
+        int fd = std::atoi(e->d_name);
+        if (e->d_name[0] != '.' && fd >= first && fd != own) open.push_back(fd);
+    }
+    closedir(dir);
+    for (int fd : open) close(fd);
+}
+
+void StdioToDevNull() {
+    int fd = open("/dev/null", O_RDWR);
+    if (fd < 0) return;
+    for (int target = 0; target <= 2; ++target) {
+        if (fd != target) dup2(fd, target);
+    }
+    if (fd > 2) close(fd);
+}
+
+}  // namespace kirramo::posix

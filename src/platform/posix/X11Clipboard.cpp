@@ -1,0 +1,486 @@
+// The X11 side of the desktop services: the held keys and the clipboard owner.
+//
+// An X11 selection lives only as long as the client that owns it. Kirramo ends as soon
+// as its text is ready, so the text is handed to a small owner process of its own: it
+// takes the CLIPBOARD selection, tells the program it holds it, and then answers the
+// requests of other programs until one of them takes the clipboard.
+#include "platform/posix/Desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <optional>
+#include <vector>
+
+#include "platform/posix/DesktopProcess.h"
+
+extern char** environ;
+
+namespace kirramo::posix {
+
+bool QueryKeyHeldX11(bool shift) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return false;
+    char keys[32] = {};
+    XQueryKeymap(d, keys);
+    const KeySym syms[2] = {static_cast<KeySym>(shift ? XK_Shift_L : XK_Control_L),
+                            static_cast<KeySym>(shift ? XK_Shift_R : XK_Control_R)};
+    bool held = false;
+    for (KeySym sym : syms) {
+        KeyCode code = XKeysymToKeycode(d, sym);
+        if (code != 0 && (keys[code / 8] & (1 << (code % 8)))) held = true;
+    }
+    XCloseDisplay(d);
+    return held;
+}
+
+namespace {
+
+// How long an incremental transfer may stand still before the owner gives up on it
+// (the requestor vanished or stopped reading).
+constexpr int kStaleTransferSeconds = 30;
+// How long the program waits for the owner to report that it holds the clipboard.
+constexpr int kOwnerReportMs = 15000;
+
+// The STRING form of the text when it differs from the UTF-8 bytes: Latin-1 when every
+// character has a Latin-1 code. Otherwise nothing, and STRING gives the UTF-8 bytes
+// unchanged: readers that ask for STRING are old, a Japanese text turned into question
+// marks would be lost, while UTF-8 bytes keep every character for a reader that
+// decodes them as UTF-8.
+std::optional<std::string> Latin1Text(const std::string& utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::nullopt;
+    std::string latin1;
+    latin1.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            latin1 += static_cast<char>(c);
+            ++i;
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
+                   (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            latin1 += static_cast<char>(((c & 0x03) << 6) | (utf8[i + 1] & 0x3F));
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return latin1;
+}
+
+int IgnoreXError(Display*, XErrorEvent*) {
+    // A requestor window may vanish in the middle of a transfer; its BadWindow must
+    // not end the owner, which still serves everybody else.
+    return 0;
+}
+
+int ExitOnLostDisplay(Display*) {
+    // The display went away: nobody is left to serve.
+    _exit(0);
+}
+
+class ClipboardOwner {
+public:
+    ClipboardOwner(Display* d, std::string text)
+        : d_(d), utf8_(std::move(text)), latin1_(Latin1Text(utf8_)) {
+        clipboard_ = XInternAtom(d_, "CLIPBOARD", False);
+        targets_ = XInternAtom(d_, "TARGETS", False);
+        multiple_ = XInternAtom(d_, "MULTIPLE", False);
+        timestamp_ = XInternAtom(d_, "TIMESTAMP", False);
+        utf8String_ = XInternAtom(d_, "UTF8_STRING", False);
+        textAtom_ = XInternAtom(d_, "TEXT", False);
+        incr_ = XInternAtom(d_, "INCR", False);
+        atomPair_ = XInternAtom(d_, "ATOM_PAIR", False);
+
+        long units = XExtendedMaxRequestSize(d_);
+        if (units == 0) units = XMaxRequestSize(d_);
+        // Room for the ChangeProperty request's own header.
+        size_t maxBytes = static_cast<size_t>(units) * 4 - 64;
+        chunk_ = std::min<size_t>(256 * 1024, maxBytes);
+    }
+
+    // Creates the owner's window and takes the CLIPBOARD selection. False when the
+    // server did not give it.
+    bool Acquire() {
+        Window root = DefaultRootWindow(d_);
+        window_ = XCreateSimpleWindow(d_, root, -10, -10, 1, 1, 0, 0, 0);
+        // Named so a person (or a test) can find the owner and its process.
+        XStoreName(d_, window_, "Kirramo clipboard");
+        XClassHint hint{const_cast<char*>("kirramo"), const_cast<char*>("Kirramo")};
+        XSetClassHint(d_, window_, &hint);
+        long pid = getpid();
+        XChangeProperty(d_, window_, XInternAtom(d_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+
+        // A real server time for the ownership: append nothing to a property of our
+        // own and read the time from the PropertyNotify that follows.
+        XSelectInput(d_, window_, PropertyChangeMask);
+        Atom stamp = XInternAtom(d_, "_KIRRAMO_TIME", False);
+        unsigned char none = 0;
+        XChangeProperty(d_, window_, stamp, XA_STRING, 8, PropModeAppend, &none, 0);
+        XEvent ev;
+        do {
+            XWindowEvent(d_, window_, PropertyChangeMask, &ev);
+        } while (ev.xproperty.atom != stamp);
+        acquired_ = ev.xproperty.time;
+
+        XSetSelectionOwner(d_, clipboard_, window_, acquired_);
+        return XGetSelectionOwner(d_, clipboard_) == window_;
+    }
+
+    // Answers requests until another program takes the clipboard and the transfers
+    // still running have ended.
+    void Serve() {
+        const int fd = ConnectionNumber(d_);
+        for (;;) {
+            while (XPending(d_) > 0) {
+                XEvent ev;
+                XNextEvent(d_, &ev);
+                Handle(ev);
+            }
+            if (lost_ && transfers_.empty()) return;
+            pollfd p{fd, POLLIN, 0};
+            int timeout = transfers_.empty() ? -1 : 1000;
+            int r = poll(&p, 1, timeout);
+            if (r < 0 && errno != EINTR) return;
+            if (r == 0) DropStaleTransfers();
+        }
+    }
+
+private:
+    // One incremental transfer to a requestor's property.
+    struct Transfer {
+        Window requestor;
+        Atom property;
+        Atom type;
+        const std::string* data;
+        size_t offset;
+        time_t lastActivity;
+    };
+
+    void Handle(const XEvent& ev) {
+        switch (ev.type) {
+        case SelectionClear:
+            if (ev.xselectionclear.selection == clipboard_) lost_ = true;
+            break;
+        case SelectionRequest:
+            Answer(ev.xselectionrequest);
+            break;
+        case PropertyNotify:
+            if (ev.xproperty.state == PropertyDelete && ev.xproperty.window != window_)
+                Continue(ev.xproperty.window, ev.xproperty.atom);
+            break;
+        case DestroyNotify:
+            Forget(ev.xdestroywindow.window);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void Answer(const XSelectionRequestEvent& req) {
+        XSelectionEvent reply{};
+        reply.type = SelectionNotify;
+        reply.display = d_;
+        reply.requestor = req.requestor;
+        reply.selection = req.selection;
+        reply.target = req.target;
+        reply.time = req.time;
+        reply.property = None;
+
+        // Old clients name no property: the target atom serves as the property then.
+        const Atom property = req.property != None ? req.property : req.target;
+        const bool ours = !lost_ && req.selection == clipboard_ &&
+                          (req.time == CurrentTime || req.time >= acquired_);
+        if (ours) {
+            if (req.target == multiple_) {
+                if (req.property != None && ConvertMultiple(req.requestor, req.property))
+                    reply.property = req.property;
+            } else if (Convert(req.requestor, req.target, property, true)) {
+                reply.property = property;
+            }
+        }
+        XSendEvent(d_, req.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+    }
+
+    // Writes one target into the requestor's property. Texts larger than one request
+    // go incrementally (INCR) when allowed. False for a target the owner does not offer.
+    bool Convert(Window requestor, Atom target, Atom property, bool allowIncr) {
+        if (target == targets_) {
+            Atom list[] = {targets_, multiple_, timestamp_, utf8String_, XA_STRING, textAtom_};
+            XChangeProperty(d_, requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(list), std::size(list));
+            return true;
+        }
+        if (target == timestamp_) {
+            long t = static_cast<long>(acquired_);
+            XChangeProperty(d_, requestor, property, XA_INTEGER, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(&t), 1);
+            return true;
+        }
+        const std::string* data;
+        Atom type;
+        if (target == utf8String_ || target == textAtom_) {
+            // TEXT leaves the encoding to the owner: UTF-8.
+            data = &utf8_;
+            type = utf8String_;
+        } else if (target == XA_STRING) {
+            data = latin1_ ? &*latin1_ : &utf8_;
+            type = XA_STRING;
+        } else {
+            return false;
+        }
+        if (data->size() <= chunk_) {
+            XChangeProperty(d_, requestor, property, type, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(data->data()),
+                            static_cast<int>(data->size()));
+            return true;
+        }
+        if (!allowIncr) return false;
+        // The requestor deletes the INCR property once it has read it; each delete asks
+        // for the next piece (see Continue).
+        XSelectInput(d_, requestor, PropertyChangeMask | StructureNotifyMask);
+        long total = static_cast<long>(std::min<size_t>(data->size(), LONG_MAX));
+        XChangeProperty(d_, requestor, property, incr_, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&total), 1);
+        // A new request for the same property replaces an unfinished one.
+        EndTransfer(requestor, property, false);
+        transfers_.push_back({requestor, property, type, data, 0, std::time(nullptr)});
+        return true;
+    }
+
+    // MULTIPLE: the property holds pairs of target and property; each is converted,
+    // and a pair that cannot be (including a text too large for one request) gets None
+    // as its target.
+    bool ConvertMultiple(Window requestor, Atom property) {
+        Atom actualType;
+        int actualFormat;
+        unsigned long count, after;
+        unsigned char* raw = nullptr;
+        if (XGetWindowProperty(d_, requestor, property, 0, LONG_MAX / 4, False, AnyPropertyType,
+                               &actualType, &actualFormat, &count, &after, &raw) != Success ||
+            actualFormat != 32 || raw == nullptr) {
+            if (raw) XFree(raw);
+            return false;
+        }
+        std::vector<Atom> pairs(reinterpret_cast<Atom*>(raw), reinterpret_cast<Atom*>(raw) + count);
+        XFree(raw);
+        for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+            if (pairs[i] == multiple_ || pairs[i + 1] == None ||
+                !Convert(requestor, pairs[i], pairs[i + 1], false))
+                pairs[i] = None;
+        }
+        XChangeProperty(d_, requestor, property, atomPair_, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(pairs.data()),
+                        static_cast<int>(pairs.size()));
+        return true;
+    }
+
+    // The requestor deleted a property: the next piece of an incremental transfer,
+    // or the empty piece that ends it.
+    void Continue(Window requestor, Atom property) {
+        for (Transfer& t : transfers_) {
+            if (t.requestor != requestor || t.property != property) continue;
+            t.lastActivity = std::time(nullptr);
+            size_t n = std::min(chunk_, t.data->size() - t.offset);
+            XChangeProperty(d_, requestor, property, t.type, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(t.data->data() + t.offset),
+                            static_cast<int>(n));
+            t.offset += n;
+            if (n == 0) EndTransfer(requestor, property, true);
+            return;
+        }
+    }
+
+    void EndTransfer(Window requestor, Atom property, bool releaseWindow) {
+        std::erase_if(transfers_, [&](const Transfer& t) {
+            return t.requestor == requestor && t.property == property;
+        });
+        if (releaseWindow) ReleaseIfIdle(requestor);
+    }
+
+    void ReleaseIfIdle(Window requestor) {
+        for (const Transfer& t : transfers_)
+            if (t.requestor == requestor) return;
+        XSelectInput(d_, requestor, NoEventMask);
+    }
+
+    void Forget(Window requestor) {
+        std::erase_if(transfers_, [&](const Transfer& t) { return t.requestor == requestor; });
+    }
+
+    void DropStaleTransfers() {
+        const time_t now = std::time(nullptr);
+        std::vector<Window> dropped;
+        std::erase_if(transfers_, [&](const Transfer& t) {
+            bool stale = now - t.lastActivity > kStaleTransferSeconds;
+            if (stale) dropped.push_back(t.requestor);
+            return stale;
+        });
+        for (Window w : dropped) ReleaseIfIdle(w);
+    }
+
+    Display* d_;
+    const std::string utf8_;
+    const std::optional<std::string> latin1_;
+    Window window_ = None;
+    Time acquired_ = CurrentTime;
+    size_t chunk_ = 0;
+    bool lost_ = false;
+    std::vector<Transfer> transfers_;
+    Atom clipboard_, targets_, multiple_, timestamp_, utf8String_, textAtom_, incr_, atomPair_;
+};
+
+void Report(int fd, char c) {
+    WriteAll(fd, &c, 1);
+    close(fd);
+}
+
+// The owner process: detached from the program's terminal, files and folder, it holds
+// the clipboard and serves it. Never returns.
+[[noreturn]] void OwnerMain(const std::string& text, int reportFd) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    // Keep only the report pipe: an inherited descriptor (the single-instance lock
+    // among them) must not stay open for as long as the clipboard is served, and a
+    // caller that reads the program's output must see it end when the program ends.
+    if (reportFd != 3) {
+        dup2(reportFd, 3);
+        reportFd = 3;
+    }
+    StdioToDevNull();
+    CloseFrom(4);
+    if (chdir("/") != 0) {
+        // Staying in the start folder only keeps its volume busy.
+    }
+
+    XSetErrorHandler(IgnoreXError);
+    XSetIOErrorHandler(ExitOnLostDisplay);
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        Report(reportFd, '0');
+        _exit(1);
+    }
+    ClipboardOwner owner(d, text);
+    if (!owner.Acquire()) {
+        Report(reportFd, '0');
+        _exit(1);
+    }
+    Report(reportFd, '1');
+    owner.Serve();
+    _exit(0);
+}
+
+// Forks the owner (through an intermediate child, so the owner is nobody's child
+// and never stays a zombie) and waits until it reports. Only for a process with one
+// thread.
+bool ForkOwner(const std::string& text) {
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return false;
+    pid_t child = fork();
+    if (child < 0) {
+        close(report[0]);
+        close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        close(report[0]);
+        setsid();
+        pid_t owner = fork();
+        if (owner != 0) _exit(owner < 0 ? 1 : 0);
+        OwnerMain(text, report[1]);
+    }
+    close(report[1]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    char answer = '0';
+    pollfd p{report[0], POLLIN, 0};
+    int r;
+    do {
+        r = poll(&p, 1, kOwnerReportMs);
+    } while (r < 0 && errno == EINTR);
+    if (r > 0) {
+        ssize_t n;
+        do {
+            n = read(report[0], &answer, 1);
+        } while (n < 0 && errno == EINTR);
+        if (n != 1) answer = '0';
+    }
+    // Closing the pipe also tells an owner that reports after the wait gave up that
+    // nobody listens any more.
+    close(report[0]);
+    return answer == '1';
+}
+
+// Starts the program again as an owner start and hands it the text: a process with
+// several threads cannot fork safely. The start answers on its standard output, which
+// does not depend on this process being able to collect its exit status.
+bool SpawnOwner(const std::string& text) {
+    int input[2], answer[2];
+    if (pipe2(input, O_CLOEXEC) != 0) return false;
+    if (pipe2(answer, O_CLOEXEC) != 0) {
+        close(input[0]);
+        close(input[1]);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, answer[1], 1);
+    char name[] = "kirramo";
+    char* argv[] = {name, const_cast<char*>(kClipboardOwnerArgument), nullptr};
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(input[0]);
+    close(answer[1]);
+    char result = '0';
+    if (rc == 0) {
+        WriteAll(input[1], text.data(), text.size());
+        close(input[1]);
+        ssize_t n;
+        do {
+            n = read(answer[0], &result, 1);
+        } while (n < 0 && errno == EINTR);
+        if (n != 1) result = '0';
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    } else {
+        close(input[1]);
+    }
+    close(answer[0]);
+    return result == '1';
+}
+
+}  // namespace
+
+bool OfferClipboardX11(const std::string& text) {
+    return IsSingleThreaded() ? ForkOwner(text) : SpawnOwner(text);
+}
+
+int RunClipboardOwnerStart() {
+    std::string text;
+    const bool ok = ReadAll(0, text) && ForkOwner(text);
+    WriteAll(1, ok ? "1" : "0", 1);
+    return ok ? 0 : 1;
+}
+
+}  // namespace kirramo::posix
