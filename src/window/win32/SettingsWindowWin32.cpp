@@ -1,0 +1,635 @@
+#include "window/win32/SettingsWindowWin32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kirramo::win32 {
+
+namespace {
+
+std::wstring Wide(std::string_view text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
+// Twips to pixels at a resolution: 15 twips a pixel at 96 dpi.
+int Px(int twips, UINT dpi) { return static_cast<int>(std::lround(twips * static_cast<double>(dpi) / 1440.0)); }
+
+// Functions of newer systems, looked up at run time so that the program still starts
+// where they are missing.
+template <typename F>
+F UserFunction(const char* name) {
+    HMODULE user = GetModuleHandleW(L"user32.dll");
+    return user ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user, name))) : nullptr;
+}
+
+// The resolution of the screen: the system's logical dots per inch.
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    UINT dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX)) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi ? dpi : 96;
+}
+
+// The resolution of one monitor where the system tells it per monitor, else the system's.
+UINT MonitorDpi(HMONITOR monitor) {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+        auto get = reinterpret_cast<GetDpiForMonitorFn>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        UINT x = 0, y = 0;
+        bool ok = get && SUCCEEDED(get(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x > 0;
+        FreeLibrary(shcore);
+        if (ok) return x;
+    }
+    return SystemDpi();
+}
+
+UINT WindowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto get = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
+    UINT dpi = get ? get(hwnd) : 0;
+    return dpi ? dpi : SystemDpi();
+}
+
+// A caption with the system menu and the close box, a fixed border. The group boxes
+// leave their inside to the window's background, so the window paints under its
+// children (no WS_CLIPCHILDREN).
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = 0;
+
+// The outer size of the window whose client area is w x h pixels.
+SIZE OuterSize(int w, int h, UINT dpi) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, w, h};
+    if (!adjust || !adjust(&r, kWindowStyle, FALSE, kWindowExStyle, dpi))
+        AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool HasFace(HDC dc, const std::wstring& face) {
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(query.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+// The face for the window's Japanese texts: the designed face where the system has it,
+// else a Japanese user-interface face of the system, else the system's message font.
+std::wstring JapaneseFace(const std::string& designed) {
+    HDC dc = GetDC(nullptr);
+    std::wstring chosen;
+    for (const std::wstring& face : {Wide(designed), std::wstring(L"MS PGothic"), std::wstring(L"MS UI Gothic"),
+                                     std::wstring(L"Meiryo UI"), std::wstring(L"Yu Gothic UI"),
+                                     std::wstring(L"Noto Sans CJK JP"), std::wstring(L"Noto Sans JP")}) {
+        if (HasFace(dc, face)) {
+            chosen = face;
+            break;
+        }
+    }
+    if (dc) ReleaseDC(nullptr, dc);
+    if (chosen.empty()) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            chosen = metrics.lfMessageFont.lfFaceName;
+    }
+    return chosen;
+}
+
+// Breaks a caption into lines that fit the width, between any two characters, but
+// never before a character that may not begin a line in Japanese. The system breaks
+// lines only at blanks, and a Japanese caption has none.
+std::wstring BreakCaption(HDC dc, const std::wstring& caption, int width) {
+    static const std::wstring kNoLineStart = L"ー）」』】、。，．・？！ぁぃぅぇぉっゃゅょァィゥェォッャュョ)]}.,:;!?%";
+    std::wstring out;
+    size_t start = 0;
+    while (start < caption.size()) {
+        size_t end = start + 1;
+        SIZE extent{};
+        while (end < caption.size() &&
+               GetTextExtentPoint32W(dc, caption.data() + start, static_cast<int>(end + 1 - start), &extent) &&
+               extent.cx <= width)
+            ++end;
+        while (end < caption.size() && end > start + 1 && kNoLineStart.find(caption[end]) != std::wstring::npos)
+            --end;
+        if (!out.empty()) out += L"\r\n";
+        out.append(caption, start, end - start);
+        start = end;
+    }
+    return out;
+}
+
+HICON ProgramIcon(int size) {
+    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
+                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+bool RegisterWindowClass(WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), kSettingsWindowClass, &wc)) return true;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kSettingsWindowClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace
+
+int ControlIdOf(const SettingsForm& form, std::string_view name) {
+    if (name == "CmdGet") return IDOK;
+    if (name == "CmdCancel") return IDCANCEL;
+    const auto& controls = form.Controls();
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name) return kFirstControlId + static_cast<int>(i);
+    return 0;
+}
+
+SettingsWindowWin32::SettingsWindowWin32(SettingsForm& form) : form_(form) {}
+
+SettingsWindowWin32::~SettingsWindowWin32() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (tooltip_) DestroyWindow(tooltip_);
+    for (auto& [key, font] : fonts_) DeleteObject(font);
+}
+
+HWND SettingsWindowWin32::ControlHandle(std::string_view name) const {
+    const auto& controls = form_.Controls();
+    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i)
+        if (controls[i].name == name) return controls_[i];
+    return nullptr;
+}
+
+const Control* SettingsWindowWin32::ControlById(int id) const {
+    const auto& controls = form_.Controls();
+    for (const Control& c : controls)
+        if (ControlIdOf(form_, c.name) == id) return &c;
+    return nullptr;
+}
+
+std::wstring SettingsWindowWin32::ControlText(HWND h) const {
+    int length = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
+    return text;
+}
+
+bool SettingsWindowWin32::LoadAndShow() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!RegisterWindowClass(WindowProc)) return false;
+
+    // The form places the window on the work area of the pointer's monitor, taken as a
+    // screen whose corner is (0, 0). A failed pointer query counts as (0, 0).
+    POINT cursor{0, 0};
+    if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
+    HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    const UINT dpi = MonitorDpi(monitor);
+    const double twipsPerPixel = 1440.0 / dpi;
+    form_.Load(cursor.x - work.left, cursor.y - work.top, twipsPerPixel, twipsPerPixel,
+               static_cast<int>(std::lround((work.right - work.left) * twipsPerPixel)),
+               static_cast<int>(std::lround((work.bottom - work.top) * twipsPerPixel)));
+
+    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
+    hwnd_ = CreateWindowExW(kWindowExStyle, kSettingsWindowClass, Wide(SettingsForm::kCaption).c_str(), kWindowStyle,
+                            work.left + Px(form_.WindowLeft(), dpi), work.top + Px(form_.WindowTop(), dpi), outer.cx,
+                            outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return false;
+    fontFace_ = JapaneseFace(SettingsForm::kWindowFontFace);
+    CreateControls();
+    Place(WindowDpi(hwnd_));
+    AddTooltips();
+    Render();
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    SetForegroundWindow(hwnd_);
+    if (HWND first = ControlHandle(form_.InitialFocus())) SetFocus(first);
+    return true;
+}
+
+// One child window per control, all of them children of the window itself: a group box
+// draws a frame but does not pass its children's notifications on, so the frames are
+// siblings placed behind their controls. The z-order is the tab order, followed by the
+// labels and then the frames.
+void SettingsWindowWin32::CreateControls() {
+    const auto& controls = form_.Controls();
+    controls_.assign(controls.size(), nullptr);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        const wchar_t* cls = L"STATIC";
+        // Every control starts a group of its own, except the second option button,
+        // which belongs to the group of the first (arrow keys move between the two).
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (c.name == "OptShot" ? 0 : WS_GROUP);
+        DWORD exStyle = 0;
+        switch (c.kind) {
+        case ControlKind::Frame:
+            cls = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case ControlKind::CheckBox:
+            cls = L"BUTTON";
+            style |= BS_CHECKBOX | WS_TABSTOP;
+            break;
+        case ControlKind::OptionButton:
+            cls = L"BUTTON";
+            style |= BS_RADIOBUTTON | WS_TABSTOP;
+            break;
+        case ControlKind::ComboBox:
+            cls = L"COMBOBOX";
+            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+            break;
+        case ControlKind::TextBox:
+            cls = L"EDIT";
+            style |= ES_AUTOHSCROLL | WS_TABSTOP;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::Label:
+            style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
+            break;
+        case ControlKind::Button:
+            cls = L"BUTTON";
+            style |= (c.name == "CmdGet" ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+            break;
+        }
+        controls_[i] = CreateWindowExW(exStyle, cls, Wide(c.caption).c_str(), style, 0, 0, 0, 0, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(form_, c.name))),
+                                       GetModuleHandleW(nullptr), nullptr);
+    }
+
+    std::vector<HWND> order;
+    for (const std::string& name : form_.TabOrder()) order.push_back(ControlHandle(name));
+    for (ControlKind kind : {ControlKind::Label, ControlKind::Frame})
+        for (size_t i = 0; i < controls.size(); ++i)
+            if (controls[i].kind == kind) order.push_back(controls_[i]);
+    HWND previous = HWND_TOP;
+    for (HWND h : order) {
+        if (!h) continue;
+        SetWindowPos(h, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = h;
+    }
+}
+
+void SettingsWindowWin32::AddTooltips() {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;
+    const auto& controls = form_.Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].tooltip.empty() || !controls_[i]) continue;
+        std::wstring text = Wide(controls[i].tooltip);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd_;
+        tool.uId = reinterpret_cast<UINT_PTR>(controls_[i]);
+        tool.lpszText = text.data();
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        // The combo box's text field is a window of its own that takes the pointer.
+        if (controls[i].kind == ControlKind::ComboBox) {
+            if (HWND edit = FindWindowExW(controls_[i], nullptr, L"EDIT", nullptr)) {
+                tool.uId = reinterpret_cast<UINT_PTR>(edit);
+                SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+            }
+        }
+    }
+}
+
+HFONT SettingsWindowWin32::FontFor(const Control& c, double points) {
+    const std::string face = c.fontFace.empty() ? SettingsForm::kWindowFontFace : c.fontFace;
+    if (points <= 0) points = c.fontSize > 0 ? c.fontSize : SettingsForm::kWindowFontSize;
+    HFONT& font = fonts_[{face, points}];
+    if (!font) {
+        LOGFONTW lf{};
+        lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
+        lf.lfWeight = FW_NORMAL;
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        lf.lfQuality = DEFAULT_QUALITY;
+        const std::wstring wanted = Wide(face);
+        const std::wstring& used = (face == SettingsForm::kWindowFontFace || face.empty()) ? fontFace_ : wanted;
+        wcsncpy(lf.lfFaceName, (used.empty() ? fontFace_ : used).c_str(), LF_FACESIZE - 1);
+        font = CreateFontIndirectW(&lf);
+    }
+    return font;
+}
+
+// Places every control from the form's twips at the window's resolution, makes the
+// client area the form's size, and sets the fonts for that resolution.
+void SettingsWindowWin32::Place(UINT dpi) {
+    dpi_ = dpi;
+    for (auto& [key, font] : fonts_) DeleteObject(font);
+    fonts_.clear();
+
+    const auto& controls = form_.Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        HWND h = controls_[i];
+        if (!h) continue;
+        // A frame clips what it holds, as a container does: a control that the layout
+        // lets reach past its frame's edge ends there.
+        int left = c.left, top = c.top, width = c.width, ctlHeight = c.height;
+        if (const Control* frame = c.container.empty() ? nullptr : form_.Find(c.container)) {
+            width = std::min(width, frame->width - left);
+            ctlHeight = std::min(ctlHeight, frame->height - top);
+            left += frame->left;
+            top += frame->top;
+        }
+        const int x = Px(left, dpi), y = Px(top, dpi);
+        int w = Px(left + width, dpi) - x, height = Px(top + ctlHeight, dpi) - y;
+        HFONT font = FontFor(c);
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (c.kind == ControlKind::ComboBox) {
+            // A combo box's height includes its drop-down list: room for the whole list.
+            const int item = static_cast<int>(SendMessageW(h, CB_GETITEMHEIGHT, 0, 0));
+            height += (item > 0 ? item : height) * static_cast<int>(std::max<size_t>(c.list.size(), 1)) + 2;
+        }
+        if (c.kind == ControlKind::CheckBox) {
+            // A box that the layout makes about two lines high shows a caption that is
+            // too wide for one line on two, in a font small enough for both lines.
+            std::wstring shown = Wide(c.caption);
+            LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE) & ~static_cast<LONG_PTR>(BS_MULTILINE);
+            const int room = w - MulDiv(GetSystemMetrics(SM_CXMENUCHECK) + 6, static_cast<int>(dpi),
+                                        static_cast<int>(SystemDpi()));
+            HDC dc = GetDC(h);
+            HGDIOBJ old = SelectObject(dc, font);
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+            if (extent.cx > room && 2 * height >= 3 * tm.tmHeight) {
+                if (2 * tm.tmHeight > height) {
+                    const double points = (c.fontSize > 0 ? c.fontSize : SettingsForm::kWindowFontSize) * height /
+                                          (2.0 * tm.tmHeight);
+                    font = FontFor(c, std::floor(points * 4) / 4);
+                    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                    SelectObject(dc, font);
+                }
+                style |= BS_MULTILINE;
+                shown = BreakCaption(dc, shown, room);
+            }
+            SelectObject(dc, old);
+            ReleaseDC(h, dc);
+            SetWindowLongPtrW(h, GWL_STYLE, style);
+            SetWindowTextW(h, shown.c_str());
+        }
+        SetWindowPos(h, nullptr, x, y, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// Shows the form's states: checks, selections, texts, captions and enabled states. A
+// control takes input only while it and its frame are enabled.
+void SettingsWindowWin32::Render() {
+    rendering_ = true;
+    const auto& controls = form_.Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        HWND h = controls_[i];
+        if (!h) continue;
+        const bool usable = form_.IsUsable(c.name);
+        if ((IsWindowEnabled(h) != FALSE) != usable) EnableWindow(h, usable);
+        const bool visible = (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (visible != c.visible) ShowWindow(h, c.visible ? SW_SHOWNA : SW_HIDE);
+        switch (c.kind) {
+        case ControlKind::CheckBox:
+            SendMessageW(h, BM_SETCHECK, c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+            break;
+        case ControlKind::OptionButton:
+            SendMessageW(h, BM_SETCHECK, c.selected ? BST_CHECKED : BST_UNCHECKED, 0);
+            break;
+        case ControlKind::ComboBox: {
+            const int count = static_cast<int>(SendMessageW(h, CB_GETCOUNT, 0, 0));
+            bool same = count == static_cast<int>(c.list.size());
+            for (int k = 0; same && k < count; ++k) {
+                const int length = static_cast<int>(SendMessageW(h, CB_GETLBTEXTLEN, k, 0));
+                std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+                SendMessageW(h, CB_GETLBTEXT, k, reinterpret_cast<LPARAM>(item.data()));
+                item.resize(static_cast<size_t>(std::max(length, 0)));
+                same = item == Wide(c.list[static_cast<size_t>(k)]);
+            }
+            if (!same) {
+                SendMessageW(h, CB_RESETCONTENT, 0, 0);
+                for (const std::string& item : c.list)
+                    SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+            }
+            if (ControlText(h) != Wide(c.text)) SetWindowTextW(h, Wide(c.text).c_str());
+            break;
+        }
+        case ControlKind::TextBox:
+            if (ControlText(h) != Wide(c.text)) SetWindowTextW(h, Wide(c.text).c_str());
+            break;
+        case ControlKind::Label:
+        case ControlKind::Frame:
+            if (ControlText(h) != Wide(c.caption)) SetWindowTextW(h, Wide(c.caption).c_str());
+            break;
+        case ControlKind::Button:
+            break;
+        }
+    }
+    rendering_ = false;
+
+    // The focus never stays on a control that can no longer take it.
+    HWND focus = GetFocus();
+    if (focus && focus != hwnd_ && IsChild(hwnd_, focus) && !IsWindowEnabled(focus)) {
+        HWND next = GetNextDlgTabItem(hwnd_, focus, FALSE);
+        SetFocus(next && IsWindowEnabled(next) ? next : hwnd_);
+    }
+}
+
+LRESULT CALLBACK SettingsWindowWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        auto* self = static_cast<SettingsWindowWin32*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT SettingsWindowWin32::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case WM_CLOSE:
+        // The close box: the form decides what closing stores.
+        if (busy_) return 0;
+        form_.Close();
+        DestroyWindow(hwnd_);
+        return 0;
+    case WM_ACTIVATE:
+        // Keeps the focus on the same control when the window is activated again.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) focusBeforeDeactivate_ = focus;
+        } else if (focusBeforeDeactivate_ && IsWindow(focusBeforeDeactivate_) &&
+                   IsWindowEnabled(focusBeforeDeactivate_)) {
+            SetFocus(focusBeforeDeactivate_);
+            return 0;
+        }
+        break;
+    case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
+        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+        Place(LOWORD(wp));
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_DESTROY:
+        // The program ends when the window has closed.
+        if (tooltip_) {
+            DestroyWindow(tooltip_);
+            tooltip_ = nullptr;
+        }
+        hwnd_ = nullptr;
+        controls_.assign(controls_.size(), nullptr);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
+    (void)from;
+    if (busy_ || rendering_) return;
+    const Control* c = ControlById(id);
+    if (!c) return;
+    const std::string name = c->name;
+    // A control that the form does not let the user reach takes no action, whatever
+    // message arrives for it.
+    if (!form_.IsUsable(name)) return;
+    HWND h = ControlHandle(name);
+    switch (c->kind) {
+    case ControlKind::CheckBox:
+        if (code == BN_CLICKED) {
+            form_.SetChecked(name, !c->checked);
+            Render();
+        }
+        break;
+    case ControlKind::OptionButton:
+        if (code == BN_CLICKED) {
+            form_.SelectOption(name);
+            Render();
+        }
+        break;
+    case ControlKind::ComboBox:
+        if (code == CBN_EDITCHANGE) {
+            form_.SetText(name, Utf8(ControlText(h)));
+        } else if (code == CBN_SELCHANGE) {
+            // The text field shows the chosen item only after this notification.
+            const LRESULT index = SendMessageW(h, CB_GETCURSEL, 0, 0);
+            if (index != CB_ERR) {
+                const int length = static_cast<int>(SendMessageW(h, CB_GETLBTEXTLEN, index, 0));
+                std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
+                SendMessageW(h, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
+                item.resize(static_cast<size_t>(std::max(length, 0)));
+                form_.SetText(name, Utf8(item));
+            }
+        }
+        break;
+    case ControlKind::TextBox:
+        if (code == EN_CHANGE) form_.SetText(name, Utf8(ControlText(h)));
+        break;
+    case ControlKind::Label:
+        // Each click steps the unit, the second click of a quick pair too.
+        if (name == "LblUnit" && (code == STN_CLICKED || code == STN_DBLCLK) && form_.ClickUnitLabel()) Render();
+        break;
+    case ControlKind::Button:
+        if (code == BN_CLICKED) RunCommand(name);
+        break;
+    case ControlKind::Frame:
+        break;
+    }
+}
+
+// Runs one of the three commands to its end before the window handles anything else:
+// during the collection run the window takes no input, so a second Get cannot start
+// while a message box of the run waits.
+void SettingsWindowWin32::RunCommand(const std::string& name) {
+    busy_ = true;
+    if (name == "CmdGet") {
+        EnableWindow(hwnd_, FALSE);
+        form_.Get();
+        if (hwnd_) EnableWindow(hwnd_, TRUE);
+    } else if (name == "CmdCancel") {
+        form_.Cancel();
+    } else if (name == "CmdHelp") {
+        form_.Help();
+    }
+    busy_ = false;
+    if (!hwnd_) return;
+    if (form_.IsClosed()) DestroyWindow(hwnd_);
+    else Render();
+}
+
+// Enter on a push button that has the focus presses that button, as in a dialog; on
+// any other control it presses the default button (through the dialog keys).
+bool SettingsWindowWin32::PreTranslate(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(hwnd_, focus)) return false;
+    const Control* c = ControlById(GetDlgCtrlID(focus));
+    if (!c || c->kind != ControlKind::Button) return false;
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+int SettingsWindowWin32::RunMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (hwnd_ && PreTranslate(msg)) continue;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int RunSettingsWindow(Session& session, Platform& platform) {
+    SettingsForm form(session, platform);
+    SettingsWindowWin32 window(form);
+    if (!window.LoadAndShow()) {
+        // Without a window nothing can be chosen: the options stay as loaded and are
+        // not written back.
+        return 1;
+    }
+    return window.RunMessageLoop();
+}
+
+}  // namespace kirramo::win32
