@@ -12,7 +12,9 @@ namespace kirramo::win32 {
 namespace {
 
 // Largest tree listing read into memory.
-constexpr uint64_t kMaxListingBytes = 1ull << 31;
+constexpr size_t kMaxListingBytes = size_t{1} << 31;
+// How often the output is collected while the tree command runs.
+constexpr DWORD kPollMs = 10;
 
 class Handle {
 public:
@@ -31,51 +33,6 @@ private:
     HANDLE h_;
 };
 
-// A uniquely named folder of our own under the user's temporary folder, removed (with
-// whatever is left in it) when the object goes.
-class PrivateTempFolder {
-public:
-    PrivateTempFolder() {
-        std::wstring base(MAX_PATH + 1, L'\0');
-        DWORD n = GetTempPathW(static_cast<DWORD>(base.size()), base.data());
-        if (n > base.size()) {
-            base.resize(n);
-            n = GetTempPathW(static_cast<DWORD>(base.size()), base.data());
-        }
-        if (n == 0 || n > base.size()) return;
-        base.resize(n);
-        if (base.back() != L'\\') base += L'\\';
-        const std::wstring stem = base + L"kirramo-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(GetTickCount64());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::wstring candidate = stem + L"-" + std::to_wstring(attempt);
-            if (CreateDirectoryW(ExtendedPath(candidate).c_str(), nullptr)) {
-                path_ = std::move(candidate);
-                return;
-            }
-            if (GetLastError() != ERROR_ALREADY_EXISTS) return;
-        }
-    }
-    ~PrivateTempFolder() {
-        if (path_.empty()) return;
-        for (const std::wstring& file : files_) DeleteFileW(ExtendedPath(file).c_str());
-        RemoveDirectoryW(ExtendedPath(path_).c_str());
-    }
-    PrivateTempFolder(const PrivateTempFolder&) = delete;
-    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
-
-    bool Valid() const { return !path_.empty(); }
-    // A file path inside the folder, deleted with it.
-    std::wstring File(const wchar_t* name) {
-        files_.push_back(path_ + L"\\" + name);
-        return files_.back();
-    }
-
-private:
-    std::wstring path_;
-    std::vector<std::wstring> files_;
-};
-
 WaitResult WaitFor(HANDLE process, uint32_t timeoutMs) {
     switch (WaitForSingleObject(process, timeoutMs == 0 ? INFINITE : timeoutMs)) {
     case WAIT_OBJECT_0:
@@ -89,22 +46,34 @@ WaitResult WaitFor(HANDLE process, uint32_t timeoutMs) {
     }
 }
 
-std::optional<std::string> ReadFrom(HANDLE file) {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > kMaxListingBytes)
-        return std::nullopt;
-    LARGE_INTEGER zero{};
-    if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) return std::nullopt;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
+// Moves what the pipe holds now into bytes; false when the pipe has failed or the
+// listing has grown past its limit.
+bool Drain(HANDLE pipe, std::string& bytes) {
+    char buf[65536];
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+            return GetLastError() == ERROR_BROKEN_PIPE;  // every writer is gone: all read
+        if (available == 0) return true;
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) return std::nullopt;
-        if (got == 0) break;
-        done += got;
+        if (!ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr))
+            return GetLastError() == ERROR_BROKEN_PIPE;
+        bytes.append(buf, got);
+        if (bytes.size() > kMaxListingBytes) return false;
     }
-    bytes.resize(done);
+}
+
+// Reads the child's output while it runs and after it has ended. The end of the
+// process, not the end of the pipe, ends the reading: a console host that still holds
+// a copy of the pipe's write end for a moment (Wine's does) cannot hold the run up.
+std::optional<std::string> ReadUntilEnded(HANDLE pipe, HANDLE process) {
+    std::string bytes;
+    for (;;) {
+        if (!Drain(pipe, bytes)) return std::nullopt;
+        if (WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) break;
+    }
+    // Everything the process wrote before it ended is in the pipe now.
+    if (!Drain(pipe, bytes)) return std::nullopt;
     return bytes;
 }
 
@@ -157,16 +126,16 @@ bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&
 
 std::optional<std::vector<std::string>> TreeListing(const std::wstring& treeProgram, const std::wstring& folder,
                                                     bool withFiles) {
-    PrivateTempFolder temp;
-    if (!temp.Valid()) return std::nullopt;
-
-    // Only the two handles made here are inheritable, and only they are handed on.
+    // The listing comes through a pipe: no file is written anywhere, so nothing can be
+    // overwritten or left behind.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    Handle output(CreateFileW(ExtendedPath(temp.File(L"tree.txt")).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ, &inherit, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 16)) return std::nullopt;
+    Handle reader(readEnd), writer(writeEnd);
+    SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
     Handle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            OPEN_EXISTING, 0, nullptr));
-    if (!output || !nul) return std::nullopt;
+    if (!nul) return std::nullopt;
 
     std::vector<std::wstring> argv{treeProgram};
     if (withFiles) argv.push_back(L"/F");
@@ -178,11 +147,14 @@ std::optional<std::vector<std::string>> TreeListing(const std::wstring& treeProg
     si.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     si.StartupInfo.wShowWindow = SW_HIDE;
     si.StartupInfo.hStdInput = nul.Get();
-    si.StartupInfo.hStdOutput = output.Get();
+    si.StartupInfo.hStdOutput = writer.Get();
     si.StartupInfo.hStdError = nul.Get();
+    // A console of its own, without a window: the command writes in the console's
+    // code page, the OEM code page.
     DWORD flags = CREATE_NO_WINDOW;
 
-    HANDLE handed[2] = {output.Get(), nul.Get()};
+    // Only the two handles made here are handed on, whatever else is inheritable.
+    HANDLE handed[2] = {writer.Get(), nul.Get()};
     std::vector<unsigned char> attributeBuffer;
     SIZE_T attributeSize = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
@@ -207,14 +179,15 @@ std::optional<std::vector<std::string>> TreeListing(const std::wstring& treeProg
     if (si.lpAttributeList) DeleteProcThreadAttributeList(si.lpAttributeList);
     if (!started) return std::nullopt;
     CloseHandle(pi.hThread);
-    {
-        Handle process(pi.hProcess);
-        WaitForSingleObject(process.Get(), INFINITE);
-    }
+    Handle process(pi.hProcess);
+    writer.Reset();  // the child's copy is the only writer now
+    nul.Reset();
 
-    std::optional<std::string> bytes = ReadFrom(output.Get());
-    output.Reset();
-    if (!bytes) return std::nullopt;
+    std::optional<std::string> bytes = ReadUntilEnded(reader.Get(), process.Get());
+    if (!bytes) {
+        WaitForSingleObject(process.Get(), INFINITE);
+        return std::nullopt;
+    }
     std::vector<std::string> lines;
     for (const std::wstring& line : SplitLines(FromCodePage(*bytes, GetOEMCP()))) lines.push_back(Narrow(line));
     return lines;

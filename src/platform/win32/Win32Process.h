@@ -19,9 +19,8 @@ bool StartDetached(const std::wstring& program, const std::vector<std::wstring>&
 
 // The lines of the tree command's listing of a folder: treeProgram started by its full
 // path with the folder as one argument (and /F before it when files are wanted), its
-// standard output in a file of a private temporary folder, read after it has ended and
-// decoded from the OEM code page. Nothing when it could not be started or read. The
-// temporary file and folder are gone afterwards.
+// standard output read through a pipe until it has ended and decoded from the OEM code
+// page. Nothing when it could not be started or its output could not be read.
 std::optional<std::vector<std::string>> TreeListing(const std::wstring& treeProgram, const std::wstring& folder,
                                                     bool withFiles);
 
