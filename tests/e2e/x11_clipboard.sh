@@ -56,7 +56,8 @@ printf 'x' >"$d/one.txt"
 printf 'x' >"$d/二つ目 の.txt"
 printf 'x' >"$d/Three.txt"
 
-no_settings
+# Stored settings that hide the window (GMenu on), so each start runs at once.
+settings
 run_x "$d/二つ目 の.txt" "$d/one.txt" "$d/Three.txt"
 check "run ends with status 0" test "$status" -eq 0
 expect_file "nothing on standard output" "$work/out" ''
@@ -91,7 +92,7 @@ check "large text: over 2 MiB" test "$(stat -c %s "$work/clip")" -gt 2097152
 
 # A missing path: the message box appears and waits; Return closes it, the program
 # ends, and the clipboard holds the line gathered before the missing path.
-no_settings
+settings
 timeout 120 "$KIRRAMO_BIN" "$d/one.txt" "$d/無い.txt" 2>"$work/err" &
 kirramo_pid=$!
 box=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kirramo$' 2>/dev/null | head -n 1)

@@ -1,6 +1,7 @@
 # Shared by the end-to-end scripts (sourced, never run on its own): the checks and
-# their tally, a private work folder and settings folder, the settings file, and runs
-# of the program with its output, error output and exit status kept in files.
+# their tally, a private work folder, settings folder and runtime folder, the settings
+# file, and runs of the program with its output, error output and exit status kept in
+# files.
 
 set -u
 : "${KIRRAMO_BIN:?KIRRAMO_BIN must name the built kirramo program}"
@@ -13,6 +14,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kirramo-e2e.XXXXXX")
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_CONFIG_HOME/kirramo"
 settings_file="$XDG_CONFIG_HOME/kirramo/Tolvane.ini"
+# A runtime folder of its own, so the single-instance lock of a Kirramo that the user
+# (or another test run) has open does not turn these starts away.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # Functions to run when the script ends (servers to stop and the like), then the
 # work folder goes.
