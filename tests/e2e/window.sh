@@ -163,6 +163,45 @@ else
   echo "SKIP: the close box (python3 is not installed)"
 fi
 
+# Help opens the usage text with the desktop's viewer (here a stand-in for xdg-open
+# that notes what it was given) and leaves the window open: the text beside the built
+# program, and the installed text for an installed program.
+mkdir -p "$work/bin"
+cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+printf '%s' "\$1" >"$work/opened"
+EOF
+chmod +x "$work/bin/xdg-open"
+# help_opens PROGRAM: the path the program's Help gave the viewer, in $work/opened.
+help_opens() {
+  local program=$1 i
+  rm -f "$work/opened"
+  settings GMenu=False
+  PATH="$work/bin:$PATH" timeout 300 "$program" "$d/b.txt" >"$work/out" 2>"$work/err" &
+  pid=$!
+  wait_window || return 1
+  # The Help button's centre: 3120..3915 by 5940..6300 twips.
+  xdotool mousemove --window "$win" $(((3120 + 795 / 2) / 15)) $(((5940 + 360 / 2) / 15)) click 1
+  for ((i = 0; i < 600; i++)); do
+    [ -s "$work/opened" ] && break
+    sleep 0.1
+  done
+  windows | grep -qx "$win" || return 1
+  press Escape
+  finish_run
+  test -s "$work/opened"
+}
+check "Help: built program opens its usage text" help_opens "$KIRRAMO_BIN"
+check "Help: the text beside the built program" \
+  test "$(cat "$work/opened" 2>/dev/null)" = "$(dirname "$KIRRAMO_BIN")/how to use.txt"
+build=$(dirname "$KIRRAMO_BIN")
+if command -v cmake >/dev/null && [ -f "$build/cmake_install.cmake" ] &&
+  cmake --install "$build" --prefix "$work/prefix" >/dev/null; then
+  check "Help: installed program opens its usage text" help_opens "$work/prefix/bin/kirramo"
+  check "Help: the installed text" \
+    test "$(cat "$work/opened" 2>/dev/null)" = "$work/prefix/share/kirramo/how to use.txt"
+fi
+
 # Shift held: the long names at once. The stored settings would show the window and
 # change every line; they are neither applied nor written.
 settings GMenu=False GUpper=True 'GPrefix=<' GFolder=True
