@@ -5,26 +5,7 @@
 # the message box for a missing path closed with a key press.
 source "$(dirname "$0")/lib/common.bash"
 
-for tool in Xvfb xclip xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    report
-    exit
-  fi
-done
-
-# Xvfb picks a free display and writes its number to the given descriptor.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-stop_xvfb() {
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-}
-at_exit+=(stop_xvfb)
-read -r -t 60 number <"$work/display" || { fail "Xvfb did not start"; report; exit; }
-export DISPLAY=":$number"
-unset WAYLAND_DISPLAY
+x_display xclip xdotool
 
 # run_x ARGS...: runs the program on the display and waits for it to end; its
 # output goes to $work/out (empty: the text is on the clipboard). Reading that output
