@@ -1,5 +1,7 @@
 #include "window/win32/SettingsWindowWin32.h"
 
+#include "platform/win32/WideText.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -8,23 +10,6 @@
 namespace kirramo::win32 {
 
 namespace {
-
-std::wstring Wide(std::string_view text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                nullptr);
-    std::string utf8(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr, nullptr);
-    return utf8;
-}
 
 // Twips to pixels at a resolution: 15 twips a pixel at 96 dpi.
 int Px(int twips, UINT dpi) { return static_cast<int>(std::lround(twips * static_cast<double>(dpi) / 1440.0)); }
@@ -101,7 +86,7 @@ bool HasFace(HDC dc, const std::wstring& face) {
 std::wstring JapaneseFace(const std::string& designed) {
     HDC dc = GetDC(nullptr);
     std::wstring chosen;
-    for (const std::wstring& face : {Wide(designed), std::wstring(L"MS PGothic"), std::wstring(L"MS UI Gothic"),
+    for (const std::wstring& face : {Widen(designed), std::wstring(L"MS PGothic"), std::wstring(L"MS UI Gothic"),
                                      std::wstring(L"Meiryo UI"), std::wstring(L"Yu Gothic UI"),
                                      std::wstring(L"Noto Sans CJK JP"), std::wstring(L"Noto Sans JP")}) {
         if (HasFace(dc, face)) {
@@ -224,7 +209,7 @@ bool SettingsWindowWin32::LoadAndShow() {
                static_cast<int>(std::lround((work.bottom - work.top) * twipsPerPixel)));
 
     const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
-    hwnd_ = CreateWindowExW(kWindowExStyle, kSettingsWindowClass, Wide(SettingsForm::kCaption).c_str(), kWindowStyle,
+    hwnd_ = CreateWindowExW(kWindowExStyle, kSettingsWindowClass, Widen(SettingsForm::kCaption).c_str(), kWindowStyle,
                             work.left + Px(form_.WindowLeft(), dpi), work.top + Px(form_.WindowTop(), dpi), outer.cx,
                             outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return false;
@@ -284,7 +269,7 @@ void SettingsWindowWin32::CreateControls() {
             style |= (c.name == "CmdGet" ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
             break;
         }
-        controls_[i] = CreateWindowExW(exStyle, cls, Wide(c.caption).c_str(), style, 0, 0, 0, 0, hwnd_,
+        controls_[i] = CreateWindowExW(exStyle, cls, Widen(c.caption).c_str(), style, 0, 0, 0, 0, hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlIdOf(form_, c.name))),
                                        GetModuleHandleW(nullptr), nullptr);
     }
@@ -310,7 +295,7 @@ void SettingsWindowWin32::AddTooltips() {
     const auto& controls = form_.Controls();
     for (size_t i = 0; i < controls.size(); ++i) {
         if (controls[i].tooltip.empty() || !controls_[i]) continue;
-        std::wstring text = Wide(controls[i].tooltip);
+        std::wstring text = Widen(controls[i].tooltip);
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -338,7 +323,7 @@ HFONT SettingsWindowWin32::FontFor(const Control& c, double points) {
         lf.lfWeight = FW_NORMAL;
         lf.lfCharSet = SHIFTJIS_CHARSET;
         lf.lfQuality = DEFAULT_QUALITY;
-        const std::wstring wanted = Wide(face);
+        const std::wstring wanted = Widen(face);
         const std::wstring& used = (face == SettingsForm::kWindowFontFace || face.empty()) ? fontFace_ : wanted;
         wcsncpy(lf.lfFaceName, (used.empty() ? fontFace_ : used).c_str(), LF_FACESIZE - 1);
         font = CreateFontIndirectW(&lf);
@@ -379,7 +364,7 @@ void SettingsWindowWin32::Place(UINT dpi) {
         if (c.kind == ControlKind::CheckBox) {
             // A box that the layout makes about two lines high shows a caption that is
             // too wide for one line on two, in a font small enough for both lines.
-            std::wstring shown = Wide(c.caption);
+            std::wstring shown = Widen(c.caption);
             LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE) & ~static_cast<LONG_PTR>(BS_MULTILINE);
             const int room = w - MulDiv(GetSystemMetrics(SM_CXMENUCHECK) + 6, static_cast<int>(dpi),
                                         static_cast<int>(SystemDpi()));
@@ -440,22 +425,22 @@ void SettingsWindowWin32::Render() {
                 std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
                 SendMessageW(h, CB_GETLBTEXT, k, reinterpret_cast<LPARAM>(item.data()));
                 item.resize(static_cast<size_t>(std::max(length, 0)));
-                same = item == Wide(c.list[static_cast<size_t>(k)]);
+                same = item == Widen(c.list[static_cast<size_t>(k)]);
             }
             if (!same) {
                 SendMessageW(h, CB_RESETCONTENT, 0, 0);
                 for (const std::string& item : c.list)
-                    SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+                    SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
             }
-            if (ControlText(h) != Wide(c.text)) SetWindowTextW(h, Wide(c.text).c_str());
+            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         }
         case ControlKind::TextBox:
-            if (ControlText(h) != Wide(c.text)) SetWindowTextW(h, Wide(c.text).c_str());
+            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         case ControlKind::Label:
         case ControlKind::Frame:
-            if (ControlText(h) != Wide(c.caption)) SetWindowTextW(h, Wide(c.caption).c_str());
+            if (ControlText(h) != Widen(c.caption)) SetWindowTextW(h, Widen(c.caption).c_str());
             break;
         case ControlKind::Button:
             break;
@@ -550,7 +535,7 @@ void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
         break;
     case ControlKind::ComboBox:
         if (code == CBN_EDITCHANGE) {
-            form_.SetText(name, Utf8(ControlText(h)));
+            form_.SetText(name, Narrow(ControlText(h)));
         } else if (code == CBN_SELCHANGE) {
             // The text field shows the chosen item only after this notification.
             const LRESULT index = SendMessageW(h, CB_GETCURSEL, 0, 0);
@@ -559,12 +544,12 @@ void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
                 std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
                 SendMessageW(h, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
                 item.resize(static_cast<size_t>(std::max(length, 0)));
-                form_.SetText(name, Utf8(item));
+                form_.SetText(name, Narrow(item));
             }
         }
         break;
     case ControlKind::TextBox:
-        if (code == EN_CHANGE) form_.SetText(name, Utf8(ControlText(h)));
+        if (code == EN_CHANGE) form_.SetText(name, Narrow(ControlText(h)));
         break;
     case ControlKind::Label:
         // Each click steps the unit, the second click of a quick pair too.
@@ -621,15 +606,12 @@ int SettingsWindowWin32::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-int RunSettingsWindow(Session& session, Platform& platform) {
+bool RunSettingsWindow(Session& session, Platform& platform) {
     SettingsForm form(session, platform);
     SettingsWindowWin32 window(form);
-    if (!window.LoadAndShow()) {
-        // Without a window nothing can be chosen: the options stay as loaded and are
-        // not written back.
-        return 1;
-    }
-    return window.RunMessageLoop();
+    if (!window.LoadAndShow()) return false;
+    window.RunMessageLoop();
+    return true;
 }
 
 }  // namespace kirramo::win32

@@ -87,7 +87,8 @@ private:
 };
 
 // The window road: loads the form, shows the window and handles its messages until it
-// has closed. Returns the exit status.
-int RunSettingsWindow(Session& session, Platform& platform);
+// has closed. False, with nothing changed but the form's loading, when the window could
+// not be created.
+bool RunSettingsWindow(Session& session, Platform& platform);
 
 }  // namespace kirramo::win32

@@ -1,0 +1,36 @@
+// The Windows program's entry: a GUI program (no console) that Explorer's "Send To"
+// starts with the selected paths on its command line.
+#include "options/OptionSet.h"
+#include "platform/win32/Win32Platform.h"
+#include "startup/Main.h"
+#include "window/WindowHost.h"
+#include "window/win32/SettingsWindowWin32.h"
+
+namespace {
+
+// The settings window on Windows: plain Win32 controls on the user's desktop.
+class Win32WindowHost final : public kirramo::WindowHost {
+public:
+    // A window can be shown where the process's window station is the interactive
+    // one; a program started from a service has none to show it on.
+    bool CanShowWindow() override {
+        USEROBJECTFLAGS flags{};
+        HWINSTA station = GetProcessWindowStation();
+        if (!station || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) return true;
+        return (flags.dwFlags & WSF_VISIBLE) != 0;
+    }
+
+    void ShowSettingsWindow(kirramo::Session& session, kirramo::Platform& platform) override {
+        // A window that could not be made runs what it would have shown, saving nothing.
+        if (!kirramo::win32::RunSettingsWindow(session, platform)) kirramo::RunWithWindowOptions(session, platform);
+    }
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    kirramo::win32::Win32Platform platform;
+    kirramo::Session session;
+    Win32WindowHost windows;
+    return kirramo::Main(session, platform, windows);
+}

@@ -1,0 +1,129 @@
+// drive.exe STEP...   drives the settings window of a running kirramo.exe with messages,
+// as a user would with the mouse and keys. Steps, run in order:
+//   wait              wait for the window (a minute at most: a hang guard)
+//   click NAME        a click on the control: BM_CLICK on buttons, check boxes and
+//                     option buttons, a press and release of the left button on a label
+//   text NAME VALUE   the text of a text box, or of the combo box's text field
+//   pick NAME INDEX   chooses an entry of the combo box's list, as the mouse would
+//   key enter|esc|space|tab   the key, sent to the control that has the focus
+//   state NAME        prints "NAME checked=0|1 enabled=0|1 text=..." (UTF-8)
+//   dump              prints the state of every control, in the form's order
+//   close             the window's close box
+//   gone              wait until the window has closed
+// NAME is the control's name in the form (ChkTreeF, CboPattern, CmdGet ...). The exit
+// status is 0, or 3 when the window did not come or go, 4 for an unknown control.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fake/FakePlatform.h"
+#include "platform/win32/WideText.h"
+#include "window/SettingsForm.h"
+#include "window/win32/SettingsWindowWin32.h"
+
+using kirramo::win32::Narrow;
+using kirramo::win32::Widen;
+
+namespace {
+
+HWND FindSettingsWindow() { return FindWindowW(kirramo::win32::kSettingsWindowClass, L"Kirramo"); }
+
+std::wstring Text(HWND h) {
+    const LRESULT length = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(h, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus) return info.hwndFocus;
+    return window;
+}
+
+void PrintState(const std::string& name, HWND h) {
+    const LRESULT check = SendMessageW(h, BM_GETCHECK, 0, 0);
+    std::printf("%s checked=%d enabled=%d text=%s\n", name.c_str(), check == BST_CHECKED ? 1 : 0,
+                IsWindowEnabled(h) ? 1 : 0, Narrow(Text(h)).c_str());
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // The form names its controls; the window numbers them from the form.
+    kirramo::FakePlatform platform;
+    kirramo::Session session;
+    kirramo::SettingsForm form(session, platform);
+    auto control = [&](HWND window, const std::wstring& name) -> HWND {
+        const int id = kirramo::win32::ControlIdOf(form, Narrow(name));
+        return id ? GetDlgItem(window, id) : nullptr;
+    };
+
+    HWND window = FindSettingsWindow();
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring step = argv[i];
+        auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
+        if (step == L"wait") {
+            for (int tries = 0; tries < 1200 && !((window = FindSettingsWindow()) && IsWindowVisible(window)); ++tries)
+                Sleep(50);
+            if (!window) return 3;
+            continue;
+        }
+        if (step == L"gone") {
+            for (int tries = 0; tries < 1200 && window && IsWindow(window); ++tries) Sleep(50);
+            if (window && IsWindow(window)) return 3;
+            continue;
+        }
+        if (!window || !IsWindow(window)) return 3;
+        if (step == L"dump") {
+            for (const kirramo::Control& c : form.Controls())
+                if (HWND h = control(window, Widen(c.name))) PrintState(c.name, h);
+            continue;
+        }
+        if (step == L"close") {
+            SendMessageW(window, WM_CLOSE, 0, 0);
+            continue;
+        }
+        if (step == L"key") {
+            const std::wstring key = next();
+            const WPARAM vk = key == L"enter" ? VK_RETURN : key == L"esc" ? VK_ESCAPE : key == L"tab" ? VK_TAB : VK_SPACE;
+            HWND focus = FocusOf(window);
+            PostMessageW(focus, WM_KEYDOWN, vk, 1);
+            PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+            // A message sent after the posted ones returns once they have been handled.
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
+            continue;
+        }
+        const std::wstring name = next();
+        HWND h = control(window, name);
+        if (!h) {
+            std::fprintf(stderr, "no control %s\n", Narrow(name).c_str());
+            return 4;
+        }
+        if (step == L"click") {
+            wchar_t cls[32] = {};
+            GetClassNameW(h, cls, 32);
+            if (lstrcmpiW(cls, L"Static") == 0) {
+                SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                SendMessageW(h, WM_LBUTTONUP, 0, 0);
+            } else {
+                SendMessageW(h, BM_CLICK, 0, 0);
+            }
+        } else if (step == L"text") {
+            const std::wstring value = next();
+            HWND edit = FindWindowExW(h, nullptr, L"Edit", nullptr);
+            SendMessageW(edit ? edit : h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+        } else if (step == L"pick") {
+            const int index = _wtoi(next().c_str());
+            SendMessageW(h, CB_SETCURSEL, index, 0);
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
+        } else if (step == L"state") {
+            PrintState(Narrow(name), h);
+        } else {
+            return 64;
+        }
+    }
+    return 0;
+}
