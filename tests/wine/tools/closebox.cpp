@@ -36,11 +36,15 @@ BOOL CALLBACK Child(HWND h, LPARAM param) {
     wchar_t cls[64] = {};
     GetClassNameW(h, cls, 64);
     const LONG style = GetWindowLongW(h, GWL_STYLE);
+    // A box's template may hold controls that it does not show.
+    if (!(style & WS_VISIBLE)) return TRUE;
     if (lstrcmpiW(cls, L"Button") == 0) {
         if (!box->buttons.empty()) box->buttons += L",";
         box->buttons += Text(h);
-    } else if (lstrcmpiW(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(h)) {
-        box->icon = SendMessageW(h, STM_GETICON, 0, 0) != 0;
+    } else if (lstrcmpiW(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        box->icon = box->icon || SendMessageW(h, STM_GETICON, 0, 0) != 0;
+    } else if (lstrcmpiW(cls, L"Static") == 0 && box->text.empty()) {
+        box->text = Text(h);
     }
     return TRUE;
 }
@@ -61,7 +65,6 @@ int wmain(int argc, wchar_t** argv) {
             break;
         }
         Box found;
-        found.text = Text(GetDlgItem(box, 0xFFFF));
         EnumChildWindows(box, Child, reinterpret_cast<LPARAM>(&found));
         std::fprintf(out, "%s\t%s\t%s\n", Utf8(found.text).c_str(), Utf8(found.buttons).c_str(),
                      found.icon ? "icon" : "noicon");
