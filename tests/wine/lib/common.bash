@@ -93,8 +93,12 @@ prepare_prefix() {
 }
 prepare_prefix
 
+# The prefix's server is started here, detached from every pipe of the tests: a server
+# that a later wine started would keep that one's output open (a pipe reading it would
+# never end). When one runs already, this does nothing.
+wineserver -p3 </dev/null >/dev/null 2>&1 || true
 # Wine keeps the clipboard only while a process of its desktop runs.
-wine "$tools/cliphold.exe" >/dev/null 2>&1 &
+wine "$tools/cliphold.exe" </dev/null >/dev/null 2>&1 &
 cliphold_pid=$!
 stop_cliphold() {
   kill "$cliphold_pid" 2>/dev/null

@@ -3,7 +3,7 @@
 //   wait              wait for the window (a minute at most: a hang guard)
 //   click NAME        a click on the control: BM_CLICK on buttons, check boxes and
 //                     option buttons, a press and release of the left button on a label
-//   text NAME VALUE   the text of a text box, or of the combo box's text field
+//   text NAME VALUE   types the text into a text box or the combo box's text field
 //   pick NAME INDEX   chooses an entry of the combo box's list, as the mouse would
 //   key enter|esc|space|tab   the key, sent to the control that has the focus
 //   state NAME        prints "NAME checked=0|1 enabled=0|1 text=..." (UTF-8)
@@ -112,9 +112,14 @@ int wmain(int argc, wchar_t** argv) {
                 SendMessageW(h, BM_CLICK, 0, 0);
             }
         } else if (step == L"text") {
+            // Typed: the old text selected and replaced key by key (a text set with
+            // WM_SETTEXT would not notify from inside a combo box, nor would a user's).
             const std::wstring value = next();
             HWND edit = FindWindowExW(h, nullptr, L"Edit", nullptr);
-            SendMessageW(edit ? edit : h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+            if (!edit) edit = h;
+            SendMessageW(edit, EM_SETSEL, 0, -1);
+            if (value.empty()) SendMessageW(edit, WM_CHAR, L'\b', 1);
+            for (wchar_t c : value) SendMessageW(edit, WM_CHAR, c, 1);
         } else if (step == L"pick") {
             const int index = _wtoi(next().c_str());
             SendMessageW(h, CB_SETCURSEL, index, 0);
