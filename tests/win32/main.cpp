@@ -35,6 +35,10 @@ int RunChildMode(const std::wstring& mode) {
         for (const std::wstring& a : OwnArguments()) text += Narrow(a) + "\n";
         return WriteBytes(mode.substr(5), text) ? 0 : 1;
     }
+    if (mode == L"codepages") {
+        WriteOut(std::to_string(GetACP()) + " " + std::to_string(GetOEMCP()) + "\n");
+        return 0;
+    }
     if (mode == L"tree") {
         // The layout of the tree command: two header lines, the folder, the drawing.
         std::wstring text = L"フォルダー パスの一覧\r\nボリューム シリアル番号は 0000-0000 です\r\n";

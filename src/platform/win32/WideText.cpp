@@ -26,12 +26,18 @@ std::wstring Widen(std::string_view s) {
         } else if (c >= 0xE0 && c < 0xF0 && cont(1) && cont(2)) {
             cp = ((c & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F);
             len = 3;
-            if (cp < 0x800) cp = 0xFFFD, len = 1;  // overlong form
+            if (cp < 0x800) {  // overlong form
+                cp = 0xFFFD;
+                len = 1;
+            }
         } else if (c >= 0xF0 && c < 0xF5 && cont(1) && cont(2) && cont(3)) {
             cp = ((c & 0x07) << 18) | ((p[i + 1] & 0x3F) << 12) | ((p[i + 2] & 0x3F) << 6) |
                  (p[i + 3] & 0x3F);
             len = 4;
-            if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD, len = 1;
+            if (cp < 0x10000 || cp > 0x10FFFF) {  // overlong or beyond Unicode
+                cp = 0xFFFD;
+                len = 1;
+            }
         } else {
             cp = 0xFFFD;
             len = 1;

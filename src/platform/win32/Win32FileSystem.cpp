@@ -20,6 +20,23 @@ FileTicks TicksOf(const FILETIME& ft) {
 
 uint64_t SizeOf(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
 
+// What a find record (WIN32_FIND_DATAW) and an attribute record
+// (WIN32_FILE_ATTRIBUTE_DATA) both tell: kind, flags, size and times.
+template <class Data>
+EntryInfo EntryFrom(std::string name, const Data& d) {
+    EntryInfo e;
+    e.name = std::move(name);
+    e.attributes = d.dwFileAttributes & kKnownAttributes;
+    if (!e.IsDir()) {
+        e.size = SizeOf(d.nFileSizeHigh, d.nFileSizeLow);
+        e.hasSize = true;
+    }
+    e.writeTime = TicksOf(d.ftLastWriteTime);
+    e.creationTime = TicksOf(d.ftCreationTime);
+    e.hasTimes = true;
+    return e;
+}
+
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 // "C:" alone names the current folder of drive C: to the system; to the core it is
@@ -87,16 +104,7 @@ public:
 
 private:
     void Fill(EntryInfo& e) const {
-        e = EntryInfo{};
-        e.name = Narrow(data_.cFileName);
-        e.attributes = data_.dwFileAttributes & kKnownAttributes;
-        if (!e.IsDir()) {
-            e.size = SizeOf(data_.nFileSizeHigh, data_.nFileSizeLow);
-            e.hasSize = true;
-        }
-        e.writeTime = TicksOf(data_.ftLastWriteTime);
-        e.creationTime = TicksOf(data_.ftCreationTime);
-        e.hasTimes = true;
+        e = EntryFrom(Narrow(data_.cFileName), data_);
         // A junction or a link to a folder is a folder to the walks, known by the
         // identity of its target, so that a link back up the tree is not entered.
         if (e.IsDir() && wanted_.id) e.id = FolderIdOf(folder_ + L"\\" + data_.cFileName);
@@ -132,16 +140,7 @@ std::optional<EntryInfo> StatPath(const std::wstring& path, InfoWanted wanted) {
     const std::wstring full = RootCompleted(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(ExtendedPath(full).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    EntryInfo e;
-    e.name = Narrow(LastComponent(path));
-    e.attributes = data.dwFileAttributes & kKnownAttributes;
-    if (!e.IsDir()) {
-        e.size = SizeOf(data.nFileSizeHigh, data.nFileSizeLow);
-        e.hasSize = true;
-    }
-    e.writeTime = TicksOf(data.ftLastWriteTime);
-    e.creationTime = TicksOf(data.ftCreationTime);
-    e.hasTimes = true;
+    EntryInfo e = EntryFrom(Narrow(LastComponent(path)), data);
     if (e.IsDir() && wanted.id) e.id = FolderIdOf(full);
     return e;
 }
