@@ -73,7 +73,21 @@ mkdir -p "$place"
 app="$place/Kirramo"
 
 if [ "$has_exe" = 1 ]; then
-  check "kirramo.exe in the zip is the one built" cmp -s "$build/kirramo.exe" "$app/kirramo.exe"
+  # The zip's program is the one built, stripped of its debugging information: the
+  # same code and resources (stripping changes the header's time stamp, so the files
+  # as a whole differ).
+  tool() { sed -n "s/^CMAKE_$1:FILEPATH=//p" "$build/CMakeCache.txt"; }
+  objcopy=$(tool OBJCOPY)
+  objdump=$(tool OBJDUMP)
+  for s in .text .rdata .rsrc; do
+    "$objcopy" -O binary --only-section="$s" "$build/kirramo.exe" "$work/built$s"
+    "$objcopy" -O binary --only-section="$s" "$app/kirramo.exe" "$work/zipped$s"
+    check "kirramo.exe: the section $s is there" \
+      test -s "$work/built$s" -a -s "$work/zipped$s"
+    check "kirramo.exe in the zip has the built program's $s" cmp -s "$work/built$s" "$work/zipped$s"
+  done
+  check "kirramo.exe in the zip has no debugging information" \
+    test "$("$objdump" -h "$app/kirramo.exe" | grep -c '\.debug')" = 0
 fi
 
 # crlf_only FILE: every line ends with CR LF, the last one too.
@@ -108,17 +122,26 @@ for text in "長いパス（Windows対応）取得" "短いパス（DOS対応）
 done
 
 # ---- The Send To scripts under Wine's cmd ----
+# Wine puts a stub there that does nothing; it is set aside while the stand-in takes
+# its place and comes back at the end.
 ps_dir="$WINEPREFIX/drive_c/windows/system32/WindowsPowerShell/v1.0"
 standin="$build/package-tools/powershell.exe"
-if [ -e "$ps_dir/powershell.exe" ]; then
-  echo "SKIP: the prefix has a powershell.exe of its own; the scripts are not run"
+if [ -e "$ps_dir/powershell.exe" ] && ! grep -qa "Wine builtin DLL" "$ps_dir/powershell.exe"; then
+  echo "SKIP: the prefix has a PowerShell other than Wine's stub; the scripts are not run"
   report
   exit
 fi
 mkdir -p "$ps_dir"
+if [ -e "$ps_dir/powershell.exe" ]; then
+  mv "$ps_dir/powershell.exe" "$work/wine-powershell.exe"
+fi
 cp "$standin" "$ps_dir/powershell.exe"
 remove_standin() { rm -f "$ps_dir/powershell.exe"; }
-at_exit+=(remove_standin)
+restore_wine_powershell() {
+  remove_standin
+  if [ -e "$work/wine-powershell.exe" ]; then mv "$work/wine-powershell.exe" "$ps_dir/powershell.exe"; fi
+}
+at_exit+=(restore_wine_powershell)
 
 if [ "$has_exe" = 0 ]; then
   # The add script only needs a kirramo.exe beside it to point at.
