@@ -8,6 +8,7 @@
 //   key enter|esc|space|tab   the key, sent to the control that has the focus
 //   state NAME        prints "NAME checked=0|1 enabled=0|1 text=..." (UTF-8)
 //   dump              prints the state of every control, in the form's order
+//   rect              prints the window's outer rectangle: "LEFT TOP WIDTH HEIGHT"
 //   close             the window's close box
 //   gone              wait until the window has closed
 // NAME is the control's name in the form (ChkTreeF, CboPattern, CmdGet ...). The exit
@@ -80,6 +81,12 @@ int wmain(int argc, wchar_t** argv) {
         if (step == L"dump") {
             for (const kirramo::Control& c : form.Controls())
                 if (HWND h = control(window, Widen(c.name))) PrintState(c.name, h);
+            continue;
+        }
+        if (step == L"rect") {
+            RECT r{};
+            GetWindowRect(window, &r);
+            std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
             continue;
         }
         if (step == L"close") {
