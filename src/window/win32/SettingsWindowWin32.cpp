@@ -75,7 +75,7 @@ int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 bool HasFace(HDC dc, const std::wstring& face) {
     LOGFONTW query{};
     query.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(query.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    lstrcpynW(query.lfFaceName, face.c_str(), LF_FACESIZE);
     bool found = false;
     EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
@@ -325,7 +325,7 @@ HFONT SettingsWindowWin32::FontFor(const Control& c, double points) {
         lf.lfQuality = DEFAULT_QUALITY;
         const std::wstring wanted = Widen(face);
         const std::wstring& used = (face == SettingsForm::kWindowFontFace || face.empty()) ? fontFace_ : wanted;
-        wcsncpy(lf.lfFaceName, (used.empty() ? fontFace_ : used).c_str(), LF_FACESIZE - 1);
+        lstrcpynW(lf.lfFaceName, (used.empty() ? fontFace_ : used).c_str(), LF_FACESIZE);
         font = CreateFontIndirectW(&lf);
     }
     return font;
@@ -335,7 +335,8 @@ HFONT SettingsWindowWin32::FontFor(const Control& c, double points) {
 // client area the form's size, and sets the fonts for that resolution.
 void SettingsWindowWin32::Place(UINT dpi) {
     dpi_ = dpi;
-    for (auto& [key, font] : fonts_) DeleteObject(font);
+    // The fonts of the old resolution go once every control has its new one.
+    auto oldFonts = std::move(fonts_);
     fonts_.clear();
 
     const auto& controls = form_.Controls();
@@ -392,6 +393,7 @@ void SettingsWindowWin32::Place(UINT dpi) {
         }
         SetWindowPos(h, nullptr, x, y, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    for (auto& [key, font] : oldFonts) DeleteObject(font);
     const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(hwnd_, nullptr, TRUE);
