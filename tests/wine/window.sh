@@ -102,4 +102,26 @@ check "disabled ChkFolder takes no click" grep -q '^ChkFolder checked=0 enabled=
 check "disabled unit label takes no click" grep -q '^LblUnit checked=0 enabled=0 text=なし$' "$work/state"
 expect_clip "ChkDir on a file: its long path" '%s' "$D\\b.txt"
 
+# Placement near the pointer, moved there before the start: the window's outer corner
+# at the pointer less 1700 and 6460 twips (15 twips a pixel here), held back within
+# the work area less 4120 and 7200 twips.
+settings GMenu=False
+px() { echo $(((($1) * 2 + 15) / 30)); } # twips to pixels, rounded
+read -r sx sy sw sh < <(drive screen)
+# placed X Y: starts the program with the pointer at (X, Y); the window's corner in $corner.
+placed() {
+  drive pointer "$1" "$2"
+  start "$D\\b.txt"
+  corner=$(drive wait rect key esc gone | cut -d' ' -f1-2)
+  finish_run
+}
+placed $((sx + 400)) $((sy + 500))
+check "placed near the pointer" test "$corner" = \
+  "$((sx + $(px "400 * 15 - 1700"))) $((sy + $(px "500 * 15 - 6460")))"
+placed $((sx + sw - 2)) $((sy + sh - 2))
+check "held back at the right and bottom" test "$corner" = \
+  "$((sx + $(px "sw * 15 - 4120"))) $((sy + $(px "sh * 15 - 7200")))"
+placed $((sx + 10)) $((sy + 10))
+check "held at the top-left corner" test "$corner" = "$sx $sy"
+
 report

@@ -9,6 +9,8 @@
 //   state NAME        prints "NAME checked=0|1 enabled=0|1 text=..." (UTF-8)
 //   dump              prints the state of every control, in the form's order
 //   rect              prints the window's outer rectangle: "LEFT TOP WIDTH HEIGHT"
+//   pointer X Y       moves the mouse pointer (before the window exists too)
+//   screen            prints the work area of the primary monitor: "LEFT TOP WIDTH HEIGHT"
 //   close             the window's close box
 //   gone              wait until the window has closed
 // NAME is the control's name in the form (ChkTreeF, CboPattern, CmdGet ...). The exit
@@ -66,6 +68,18 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::wstring step = argv[i];
         auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
+        if (step == L"pointer") {
+            const int x = _wtoi(next().c_str());
+            const int y = _wtoi(next().c_str());
+            SetCursorPos(x, y);
+            continue;
+        }
+        if (step == L"screen") {
+            RECT work{};
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            std::printf("%ld %ld %ld %ld\n", work.left, work.top, work.right - work.left, work.bottom - work.top);
+            continue;
+        }
         if (step == L"wait") {
             for (int tries = 0; tries < 1200 && !((window = FindSettingsWindow()) && IsWindowVisible(window)); ++tries)
                 Sleep(50);
