@@ -14,12 +14,8 @@ drive() {
   tr -d '\r' <"$work/drive.out"
 }
 
-# settings_lines VALUE...: the 22 lines of a settings file in cp932, keys in their order.
-settings_lines() {
-  local keys=(GLong GUpper GName GExt GFolder GFPattern GFPatternSet GSub GTime GUnc GSize
-    GUnit GDir GBackword GTreeP GTreeF GRepYen GRepSP G1Frtn GMenu GPrefix GSuffix) i=0 v
-  for v in "$@"; do printf '%s=%s\r\n' "${keys[$i]}" "$v"; i=$((i + 1)); done | iconv -f UTF-8 -t CP932
-}
+# saved KEY=VALUE...: the settings file that the program should have written, in cp932.
+saved() { settings_lines "$@" | iconv -f UTF-8 -t CP932 >"$work/expected"; }
 designed_set='*.*|*.bat|*.bmp|*.dll|*.exe|*.gif|*.htm|*.html|*.jpg|*.log|*.tmp|*.txt'
 
 # No settings file, Enter: the designed options run (long paths) and are saved.
@@ -34,8 +30,7 @@ drive key enter gone
 finish_run
 check "Enter: exit status 0" test "$status" -eq 0
 expect_clip "Enter: long paths" '%s\r\n%s\r\n%s\r\n' "$D\\A 1.txt" "$D\\b.txt" "$D\\sub"
-settings_lines True False False False False '*.*' "$designed_set" False False False False 0 False False \
-  False False False False False False '' '' >"$work/expected"
+saved "GFPatternSet=$designed_set" GMenu=False
 same_bytes "Enter: the settings file of 22 lines" "$work/expected" "$settings_file"
 
 # Clicks on the controls, typed texts and unit clicks, then Get: each control stored.
@@ -49,8 +44,10 @@ check "ChkName disables ChkBackword, its check stays" grep -qx 'ChkBackword chec
 check "ChkFolder enables the pattern box" grep -qx 'CboPattern checked=0 enabled=1 text=\*.ｔｘｔ' "$work/state"
 drive click CmdGet gone
 finish_run
-settings_lines False True True True True '*.ｔｘｔ' "$designed_set" True True True True 2 False False \
-  False False True True True True '「前 ' ' 後」' >"$work/expected"
+chosen=(GLong=False GUpper=True GName=True GExt=True GFolder=True 'GFPattern=*.ｔｘｔ' "GFPatternSet=$designed_set"
+  GSub=True GTime=True GUnc=True GSize=True GRepYen=True GRepSP=True G1Frtn=True GMenu=True
+  'GPrefix=「前 ' 'GSuffix= 後」')
+saved "${chosen[@]}" GUnit=2
 same_bytes "Get: every control stored" "$work/expected" "$settings_file"
 
 # The stored settings shown again (GMenu on, so Shift and Ctrl force the window); the
@@ -73,8 +70,7 @@ check "unit steps KB, MB, なし, byte" grep -q '^LblUnit checked=0 enabled=1 te
 check "no tree: ChkName usable again" grep -q '^ChkName checked=1 enabled=1' "$work/state"
 drive close gone
 wait "$holder"
-settings_lines False True True True True '*.ｔｘｔ' "$designed_set" True True True True 1 False False \
-  False False True True True True '「前 ' ' 後」' >"$work/expected"
+saved "${chosen[@]}" GUnit=1
 same_bytes "close box: the loaded options saved, with the unit" "$work/expected" "$settings_file"
 
 # Esc: nothing runs and nothing is saved.

@@ -8,9 +8,7 @@ set -u
 KIRRAMO_BIN=$(realpath "$KIRRAMO_BIN")
 [ -x "$KIRRAMO_BIN" ] || { echo "not a program: $KIRRAMO_BIN" >&2; exit 2; }
 
-passed=0
-failed=0
-work=$(mktemp -d "${TMPDIR:-/tmp}/kirramo-e2e.XXXXXX")
+source "$(dirname "${BASH_SOURCE[0]}")/../../lib/checks.bash"
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_CONFIG_HOME/kirramo"
 settings_file="$XDG_CONFIG_HOME/kirramo/Tolvane.ini"
@@ -18,56 +16,6 @@ settings_file="$XDG_CONFIG_HOME/kirramo/Tolvane.ini"
 # (or another test run) has open does not turn these starts away.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-# Functions to run when the script ends (servers to stop and the like), then the
-# work folder goes.
-at_exit=()
-finish() {
-  local f
-  for f in "${at_exit[@]+"${at_exit[@]}"}"; do "$f"; done
-  rm -rf "$work"
-}
-trap finish EXIT
-
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
-
-# check NAME COMMAND...: the command succeeds.
-check() {
-  local name=$1
-  shift
-  if "$@"; then pass; else fail "$name"; fi
-}
-
-# expect_file NAME FILE FORMAT [ARGS...]: FILE holds exactly the bytes that
-# printf FORMAT ARGS... makes.
-expect_file() {
-  local name=$1 file=$2
-  shift 2
-  # shellcheck disable=SC2059
-  printf "$@" >"$work/expected"
-  if cmp -s "$work/expected" "$file"; then
-    pass
-  else
-    fail "$name"
-    diff <(od -An -c "$work/expected") <(od -An -c "$file") | head -n 20
-  fi
-}
-
-# settings_lines KEY=VALUE...: the 22 lines of a settings file, in the file's order,
-# every key the designed value (GLong on, pattern "*.*", GMenu on) unless given.
-settings_lines() {
-  local -A v=([GLong]=True [GUpper]=False [GName]=False [GExt]=False [GFolder]=False
-    [GFPattern]='*.*' [GFPatternSet]='*.*|*.txt' [GSub]=False [GTime]=False [GUnc]=False
-    [GSize]=False [GUnit]=0 [GDir]=False [GBackword]=False [GTreeP]=False [GTreeF]=False
-    [GRepYen]=False [GRepSP]=False [G1Frtn]=False [GMenu]=True [GPrefix]= [GSuffix]=)
-  local kv k
-  for kv in "$@"; do v[${kv%%=*}]=${kv#*=}; done
-  for k in GLong GUpper GName GExt GFolder GFPattern GFPatternSet GSub GTime GUnc GSize \
-    GUnit GDir GBackword GTreeP GTreeF GRepYen GRepSP G1Frtn GMenu GPrefix GSuffix; do
-    printf '%s=%s\r\n' "$k" "${v[$k]}"
-  done
-}
 
 # settings KEY=VALUE...: writes the settings file, as settings_lines makes it.
 settings() { settings_lines "$@" >"$settings_file"; }
@@ -108,9 +56,4 @@ run_text() {
   status=0
   env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$KIRRAMO_BIN" "$@" >"$work/out" 2>"$work/err" ||
     status=$?
-}
-
-report() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
 }

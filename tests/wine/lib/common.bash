@@ -18,56 +18,15 @@ for t in clipread.exe holdkeys.exe cliphold.exe closebox.exe drive.exe tree.com;
   [ -f "$tools/$t" ] || { echo "missing helper: $tools/$t" >&2; exit 2; }
 done
 
-passed=0
-failed=0
-work=$(mktemp -d "${TMPDIR:-/tmp}/kirramo-wine.XXXXXX")
+KIRRAMO_CHECKS_NAME=wine source "$(dirname "${BASH_SOURCE[0]}")/../../lib/checks.bash"
 app="$work/プログラム 1"
 mkdir -p "$app"
 cp "$KIRRAMO_EXE" "$app/kirramo.exe"
 exe="$app/kirramo.exe"
 settings_file="$app/Tolvane.ini"
 
-at_exit=()
-finish() {
-  local f
-  for f in "${at_exit[@]+"${at_exit[@]}"}"; do "$f"; done
-  rm -rf "$work"
-}
-trap finish EXIT
-
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
-check() {
-  local name=$1
-  shift
-  if "$@"; then pass; else fail "$name"; fi
-}
-report() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-}
-
 # win PATH: the Windows form of a Linux path (drive Z: is the Linux root in Wine).
 win() { printf 'Z:%s' "${1//\//\\}"; }
-
-# same_bytes NAME EXPECTED_FILE ACTUAL_FILE
-same_bytes() {
-  if cmp -s "$2" "$3"; then
-    pass
-  else
-    fail "$1"
-    diff <(od -An -c "$2") <(od -An -c "$3") | head -n 20
-  fi
-}
-
-# expect_file NAME FILE FORMAT [ARGS...]: FILE holds exactly the bytes of printf.
-expect_file() {
-  local name=$1 file=$2
-  shift 2
-  # shellcheck disable=SC2059
-  printf "$@" >"$work/expected"
-  same_bytes "$name" "$work/expected" "$file"
-}
 
 # ---- The prefix as the tests need it (each step does nothing when already done) ----
 # Wine's own fonts (Tahoma for the captions, Marlett for the caption buttons), the
@@ -107,20 +66,9 @@ stop_cliphold() {
 at_exit+=(stop_cliphold)
 
 # ---- The settings file ----
-# settings KEY=VALUE...: writes the settings file in cp932 with CR LF, every key the
-# designed value (GLong on, pattern "*.*", GMenu on: a direct run) unless given.
-settings() {
-  local -A v=([GLong]=True [GUpper]=False [GName]=False [GExt]=False [GFolder]=False
-    [GFPattern]='*.*' [GFPatternSet]='*.*|*.txt' [GSub]=False [GTime]=False [GUnc]=False
-    [GSize]=False [GUnit]=0 [GDir]=False [GBackword]=False [GTreeP]=False [GTreeF]=False
-    [GRepYen]=False [GRepSP]=False [G1Frtn]=False [GMenu]=True [GPrefix]= [GSuffix]=)
-  local kv k
-  for kv in "$@"; do v[${kv%%=*}]=${kv#*=}; done
-  for k in GLong GUpper GName GExt GFolder GFPattern GFPatternSet GSub GTime GUnc GSize \
-    GUnit GDir GBackword GTreeP GTreeF GRepYen GRepSP G1Frtn GMenu GPrefix GSuffix; do
-    printf '%s=%s\r\n' "$k" "${v[$k]}"
-  done | iconv -f UTF-8 -t CP932 >"$settings_file"
-}
+# settings KEY=VALUE...: writes the settings file as settings_lines makes it (GMenu on:
+# a direct run), in cp932.
+settings() { settings_lines "$@" | iconv -f UTF-8 -t CP932 >"$settings_file"; }
 no_settings() { rm -f "$settings_file"; }
 
 # ---- Runs ----
