@@ -89,6 +89,18 @@ finish_run
 check "picked pattern: the folder's *.dll files (none)" test "$status" -eq 0
 check "picked pattern stored" grep -qx $'GFPattern=\\*\\.dll\r' "$settings_file"
 
+# Get with a missing path: the run's message box over the window; once it is closed
+# the run ends, the window closes and the options are saved.
+no_settings
+start "$D\\無い.txt"
+drive wait click ChkTime key enter >/dev/null
+timeout 120 wine "$tools/closebox.exe" "$(win "$work/box.txt")" >/dev/null 2>&1
+check "Get with a missing path: the message came" test $? -eq 0
+drive gone >/dev/null
+finish_run
+check "Get with a missing path: the window closed" test "$status" -eq 0
+check "Get with a missing path: the options saved" grep -qx $'GTime=True\r' "$settings_file"
+
 # A disabled control takes no click: with ChkDir checked the file frame is disabled.
 settings GMenu=False
 start "$D\\b.txt"
