@@ -466,13 +466,13 @@ LRESULT CALLBACK SettingsWindowWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wp,
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+    return self ? self->OnMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-LRESULT SettingsWindowWin32::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        OnCommand(LOWORD(wp), HIWORD(wp));
         return 0;
     case WM_CLOSE:
         // The close box: the form decides what closing stores.
@@ -512,8 +512,7 @@ LRESULT SettingsWindowWin32::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-void SettingsWindowWin32::OnCommand(int id, int code, HWND from) {
-    (void)from;
+void SettingsWindowWin32::OnCommand(int id, int code) {
     if (busy_ || rendering_) return;
     const Control* c = ControlById(id);
     if (!c) return;

@@ -60,13 +60,13 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void CreateControls();
     void AddTooltips();
     void Place(UINT dpi);
     void Render();
-    void OnCommand(int id, int code, HWND from);
+    void OnCommand(int id, int code);
     void RunCommand(const std::string& name);
     bool PreTranslate(const MSG& msg);
     // The control's font at the window's resolution; points > 0 overrides its size.
