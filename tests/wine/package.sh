@@ -16,27 +16,9 @@ set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$KIRRAMO_WIN_BUILD
 
-passed=0
-failed=0
-work=$(mktemp -d "${TMPDIR:-/tmp}/kirramo-package.XXXXXX")
-at_exit=()
-finish() {
-  local f
-  for f in "${at_exit[@]+"${at_exit[@]}"}"; do "$f"; done
-  rm -rf "$work"
-}
-trap finish EXIT
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
-check() {
-  local name=$1
-  shift
-  if "$@"; then pass; else fail "$name"; fi
-}
-report() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-}
+KIRRAMO_CHECKS_NAME=package
+# shellcheck source=../lib/checks.bash
+. "$root/tests/lib/checks.bash"
 # win PATH: the Windows form of a Linux path (drive Z: is the Linux root in Wine).
 win() { printf 'Z:%s' "${1//\//\\}"; }
 

@@ -92,9 +92,9 @@ std::string NumericDateText(const CivilTime& c) {
 
 // The grouping of LOCALE_SGROUPING ("3;0", "3;2;0", "3") in the form NUMBERFMTW
 // wants (3, 32, 30): the digits in order, where a final 0 means "repeat the last group".
-UINT GroupingValue(const std::wstring& spec) {
+UINT GroupingValue(const std::wstring& pattern) {
     std::wstring digits;
-    for (wchar_t c : spec)
+    for (wchar_t c : pattern)
         if (c >= L'0' && c <= L'9') digits += c;
     if (digits.empty()) return 3;
     if (digits.size() > 1 && digits.back() == L'0')
