@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds, runs the unit and backend tests,
 # the end-to-end tests (under an Xvfb server started here and stopped by its PID) and a
-# short run of each fuzz target.
+# short run of each fuzz target; then the Windows program, cross-built, under Wine
+# (scripts/wine-test.sh; KIRRAMO_SKIP_WINE=1 leaves it out).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KIRRAMO_BUILD:-$root/build}
@@ -17,6 +18,11 @@ for t in "$root"/tests/e2e/*.sh; do
   echo "== $(basename "$t")"
   KIRRAMO_BIN="$build/kirramo" bash "$t" || status=1
 done
+
+if [ "${KIRRAMO_SKIP_WINE:-0}" != 1 ]; then
+  echo "== the Windows program under Wine"
+  "$root/scripts/wine-test.sh" || status=1
+fi
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
   echo "== fuzz targets"

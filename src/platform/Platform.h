@@ -81,6 +81,19 @@ struct VolumeRoot {
 // Result codes of ShellAndWait.
 enum class WaitResult : int { Ended = 0, NotStarted = 1, TimedOut = 2, Abandoned = 3, Other = 4 };
 
+// Digits of n grouped by three with the given thousands separator ("1,234,567"), for
+// backends whose locale form is fixed.
+inline std::string GroupDigitsWith(uint64_t n, std::string_view separator) {
+    const std::string digits = std::to_string(n);
+    std::string out;
+    out.reserve(digits.size() + separator.size() * (digits.size() / 3));
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
+        out += digits[i];
+    }
+    return out;
+}
+
 class Platform {
 public:
     virtual ~Platform() = default;

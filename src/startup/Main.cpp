@@ -2,13 +2,83 @@
 
 #include "collect/CollectPaths.h"
 #include "options/Settings.h"
+#include "window/SettingsForm.h"
 
 namespace kirramo {
 
-int Main(Session& session, Platform& platform) {
-    session.SettingsLoaded = LoadSettings(session, platform);
-    if (!session.SettingsLoaded) session.options = OptionSet::Designed();
+namespace {
+
+// The quick preset: the long form, names only with Shift, nothing else. GTreeP, GMenu,
+// GPrefix, GSuffix and GFPatternSet are left as they are: on this road the settings
+// file is never read, so they still hold their start-up values.
+void WriteQuickPreset(OptionSet& o, bool namesOnly) {
+    o.GLong = true;
+    o.GUpper = false;
+    o.GName = namesOnly;
+    o.GExt = false;
+    o.GFolder = false;
+    o.GFPattern = "*.*";
+    o.GSub = false;
+    o.GTime = false;
+    o.GUnc = false;
+    o.GSize = false;
+    o.GUnit = 0;
+    o.GDir = false;
+    o.GBackword = false;
+    o.GTreeF = false;
+    o.GRepYen = false;
+    o.GRepSP = false;
+    o.G1Frtn = false;
+}
+
+void ShowWindow(Session& session, Platform& platform, WindowHost& windows) {
+    if (windows.CanShowWindow())
+        windows.ShowSettingsWindow(session, platform);
+    else
+        RunWithWindowOptions(session, platform);
+}
+
+}  // namespace
+
+LaunchCode ReadLaunchKeys(Session& session, Platform& platform) {
+    const bool shift = platform.IsKeyHeld(Platform::Key::Shift);
+    const bool control = platform.IsKeyHeld(Platform::Key::Control);
+    if (shift && control) return kLaunchWindow;
+    if (!shift && !control) return kLaunchSettings;
+    WriteQuickPreset(session.options, shift);
+    return kLaunchPreset;
+}
+
+void RunWithWindowOptions(Session& session, Platform& platform) {
+    SettingsForm form(session, platform);
+    // Where the window would stand does not matter here; the options do.
+    form.Load(0, 0, 15, 15, 1024 * 15, 768 * 15);
+    form.StoreControls();
     CollectPaths(session, platform);
+}
+
+int Main(Session& session, Platform& platform, WindowHost& windows) {
+    if (platform.AnotherInstanceRunning()) return 0;
+
+    // The unit names are filled when the session is made, before anything reads them.
+    switch (ReadLaunchKeys(session, platform)) {
+    case kLaunchPreset:
+        // The preset values are not the user's settings: the file is neither read nor
+        // written, and SettingsLoaded stays off.
+        CollectPaths(session, platform);
+        break;
+    case kLaunchSettings:
+        session.SettingsLoaded = LoadSettings(session, platform);
+        if (session.SettingsLoaded && session.options.GMenu)
+            CollectPaths(session, platform);
+        else
+            ShowWindow(session, platform, windows);
+        break;
+    case kLaunchWindow:
+        session.SettingsLoaded = LoadSettings(session, platform);
+        ShowWindow(session, platform, windows);
+        break;
+    }
     return 0;
 }
 

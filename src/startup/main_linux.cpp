@@ -5,6 +5,7 @@
 #include "platform/posix/Desktop.h"
 #include "platform/posix/PosixPlatform.h"
 #include "startup/Main.h"
+#include "window/qt/QtWindowHost.h"
 
 int main(int argc, char** argv) {
     // The program started again by itself to serve the clipboard: nothing else runs.
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
 
     kirramo::posix::PosixPlatform platform(argc, argv);
     kirramo::Session session;
-    return kirramo::Main(session, platform);
+    kirramo::QtWindowHost windows(kirramo::posix::ToolkitCanShowWindows);
+    return kirramo::Main(session, platform, windows);
 }

@@ -5,26 +5,7 @@
 # the message box for a missing path closed with a key press.
 source "$(dirname "$0")/lib/common.bash"
 
-for tool in Xvfb xclip xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    report
-    exit
-  fi
-done
-
-# Xvfb picks a free display and writes its number to the given descriptor.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-stop_xvfb() {
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-}
-at_exit+=(stop_xvfb)
-read -r -t 60 number <"$work/display" || { fail "Xvfb did not start"; report; exit; }
-export DISPLAY=":$number"
-unset WAYLAND_DISPLAY
+x_display xclip xdotool
 
 # run_x ARGS...: runs the program on the display and waits for it to end; its
 # output goes to $work/out (empty: the text is on the clipboard). Reading that output
@@ -56,7 +37,8 @@ printf 'x' >"$d/one.txt"
 printf 'x' >"$d/二つ目 の.txt"
 printf 'x' >"$d/Three.txt"
 
-no_settings
+# Stored settings that hide the window (GMenu on), so each start runs at once.
+settings
 run_x "$d/二つ目 の.txt" "$d/one.txt" "$d/Three.txt"
 check "run ends with status 0" test "$status" -eq 0
 expect_file "nothing on standard output" "$work/out" ''
@@ -91,7 +73,7 @@ check "large text: over 2 MiB" test "$(stat -c %s "$work/clip")" -gt 2097152
 
 # A missing path: the message box appears and waits; Return closes it, the program
 # ends, and the clipboard holds the line gathered before the missing path.
-no_settings
+settings
 timeout 120 "$KIRRAMO_BIN" "$d/one.txt" "$d/無い.txt" 2>"$work/err" &
 kirramo_pid=$!
 box=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kirramo$' 2>/dev/null | head -n 1)

@@ -372,14 +372,7 @@ std::string FakePlatform::GeneralDateText(const CivilTime& c) {
 }
 
 std::string FakePlatform::GroupDigits(uint64_t n) {
-    std::string digits = std::to_string(n);
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3);
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
+    return GroupDigitsWith(n, ",");
 }
 
 std::vector<std::string> FakePlatform::SortKeys(const std::vector<std::string>& lines) {

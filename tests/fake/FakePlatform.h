@@ -88,6 +88,7 @@ public:
     std::vector<int> sleeps;                       // every SleepMs argument
 
     std::optional<std::string> settingsText;       // the settings file; nullopt: none
+    int settingsReads = 0;                         // ReadSettingsText calls
     bool settingsWriteFails = false;
     int settingsWrites = 0;                        // WriteSettingsText calls
 
@@ -104,6 +105,8 @@ public:
     bool anotherInstance = false;
     bool shiftHeld = false;
     bool controlHeld = false;
+    std::vector<Key> keyQueries;                   // every IsKeyHeld argument, in order
+    int instanceChecks = 0;                        // AnotherInstanceRunning calls
     int usageTextOpened = 0;
 
     // Call counts and arguments of the look-ups that tests want to count.
@@ -146,7 +149,10 @@ public:
                                                               bool withFiles) override;
     void SleepMs(int ms) override { sleeps.push_back(ms); }
 
-    std::optional<std::string> ReadSettingsText() override { return settingsText; }
+    std::optional<std::string> ReadSettingsText() override {
+        ++settingsReads;
+        return settingsText;
+    }
     bool WriteSettingsText(const std::string& text) override;
 
     bool EmptyClipboard() override;
@@ -154,8 +160,14 @@ public:
     void MessageBox(const std::string& text) override { messages.push_back(text); }
     void SetWaitCursor(bool on) override;
 
-    bool AnotherInstanceRunning() override { return anotherInstance; }
-    bool IsKeyHeld(Key key) override { return key == Key::Shift ? shiftHeld : controlHeld; }
+    bool AnotherInstanceRunning() override {
+        ++instanceChecks;
+        return anotherInstance;
+    }
+    bool IsKeyHeld(Key key) override {
+        keyQueries.push_back(key);
+        return key == Key::Shift ? shiftHeld : controlHeld;
+    }
     void OpenUsageText() override { ++usageTextOpened; }
 
 private:

@@ -33,6 +33,14 @@ bool OfferClipboardWayland(const std::string& text);
 // error as text when there is no display.
 void ShowMessageBox(const std::string& text);
 
+// Whether a connection to the X server named by DISPLAY can be opened.
+bool X11DisplayReachable();
+
+// Whether the toolkit can show a window on this session's display: an X server that
+// answers, or a Wayland display with the toolkit's Wayland support installed. The
+// toolkit itself ends the process when it cannot connect, so this is asked first.
+bool ToolkitCanShowWindows();
+
 // Whether Shift (shift true) or Ctrl (shift false) is held, from the X server's key
 // state; false when it cannot be queried.
 bool QueryKeyHeldX11(bool shift);

@@ -10,8 +10,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QString>
 #include <cerrno>
@@ -95,6 +97,22 @@ void ExecBoxWithOwnToolkit(const std::string& text) {
 }
 
 }  // namespace
+
+bool ToolkitCanShowWindows() {
+    switch (DetectDisplay()) {
+    case DisplayKind::X11:
+        return X11DisplayReachable();
+    case DisplayKind::Wayland: {
+        // Without DISPLAY the toolkit has only its Wayland platform plugin, which is
+        // packaged apart from the rest of it.
+        const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+        return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
+    }
+    case DisplayKind::None:
+        break;
+    }
+    return false;
+}
 
 void ShowMessageBox(const std::string& text) {
     if (DetectDisplay() == DisplayKind::None) {

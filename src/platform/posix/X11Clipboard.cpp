@@ -32,6 +32,13 @@ extern char** environ;
 
 namespace kirramo::posix {
 
+bool X11DisplayReachable() {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return false;
+    XCloseDisplay(d);
+    return true;
+}
+
 bool QueryKeyHeldX11(bool shift) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;

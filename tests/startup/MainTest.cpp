@@ -1,0 +1,248 @@
+#include "startup/Main.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fake/FakePlatform.h"
+#include "options/Settings.h"
+#include "window/SettingsForm.h"
+
+namespace kirramo {
+namespace {
+
+using Key = Platform::Key;
+const std::vector<Key> kShiftThenCtrl{Key::Shift, Key::Control};
+
+// Records what the entry asks of the window; a test can act as the user in it.
+class FakeWindows : public WindowHost {
+public:
+    bool canShow = true;
+    int shown = 0;
+    bool loadedWhenShown = false;
+    OptionSet optionsWhenShown;
+    std::function<void(Session&, Platform&)> user;
+
+    bool CanShowWindow() override { return canShow; }
+    void ShowSettingsWindow(Session& session, Platform& platform) override {
+        ++shown;
+        loadedWhenShown = session.SettingsLoaded;
+        optionsWhenShown = session.options;
+        if (user) user(session, platform);
+    }
+};
+
+class MainTest : public ::testing::Test {
+protected:
+    MainTest() {
+        fs.AddFile("C:\\dir\\file.txt", 1536);
+        fs.AddFile("C:\\dir\\sub\\inner.txt", 10);
+        fs.commandLine = "C:\\dir\\file.txt C:\\dir\\sub";
+    }
+    // A settings file: the designed options, then the given lines (a later line wins).
+    void StoredSettings(const std::string& extraLines) {
+        OptionSet o = OptionSet::Designed();
+        fs.settingsText = SettingsText(o) + extraLines;
+    }
+    int Run() { return Main(session, fs, windows); }
+
+    Session session;
+    FakePlatform fs;
+    FakeWindows windows;
+};
+
+TEST_F(MainTest, SecondInstanceEndsBeforeAnythingElse) {
+    fs.anotherInstance = true;
+    fs.shiftHeld = true;
+    StoredSettings("GMenu=True\r\n");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fs.instanceChecks, 1);
+    EXPECT_TRUE(fs.keyQueries.empty());
+    EXPECT_EQ(fs.settingsReads, 0);
+    EXPECT_EQ(fs.settingsWrites, 0);
+    EXPECT_EQ(windows.shown, 0);
+    EXPECT_FALSE(fs.clipboard.has_value());
+    EXPECT_EQ(fs.clipboardEmptyCalls, 0);
+    EXPECT_TRUE(fs.messages.empty());
+}
+
+TEST_F(MainTest, ReadLaunchKeysWritesThePresetOnlyForOneKey) {
+    // Every option on, so that the preset's writes and the fields it leaves are seen.
+    OptionSet all;
+    for (bool* flag : {&all.GLong, &all.GUpper, &all.GName, &all.GExt, &all.GFolder, &all.GSub, &all.GTime,
+                       &all.GUnc, &all.GSize, &all.GDir, &all.GBackword, &all.GTreeP, &all.GTreeF, &all.GRepYen,
+                       &all.GRepSP, &all.G1Frtn, &all.GMenu})
+        *flag = true;
+    all.GFPattern = "*.log";
+    all.GFPatternSet = "*.log|*.txt";
+    all.GUnit = 3;
+    all.GPrefix = "<";
+    all.GSuffix = ">";
+
+    struct Case {
+        bool shift, control;
+        LaunchCode code;
+    };
+    for (Case c : {Case{true, false, kLaunchPreset}, Case{false, true, kLaunchPreset},
+                   Case{true, true, kLaunchWindow}, Case{false, false, kLaunchSettings}}) {
+        FakePlatform keys;
+        keys.shiftHeld = c.shift;
+        keys.controlHeld = c.control;
+        Session s;
+        s.options = all;
+        EXPECT_EQ(ReadLaunchKeys(s, keys), c.code);
+        // Shift first, and Ctrl exactly once, whatever Shift gave.
+        EXPECT_EQ(keys.keyQueries, kShiftThenCtrl);
+        EXPECT_FALSE(s.SettingsLoaded);
+        if (c.code != kLaunchPreset) {
+            EXPECT_EQ(s.options, all);
+            continue;
+        }
+        OptionSet expected = all;  // GTreeP, GMenu, GPrefix, GSuffix, GFPatternSet stay
+        expected.GLong = true;
+        expected.GName = c.shift;
+        expected.GFPattern = "*.*";
+        expected.GUnit = 0;
+        for (bool* flag : {&expected.GUpper, &expected.GExt, &expected.GFolder, &expected.GSub, &expected.GTime,
+                           &expected.GUnc, &expected.GSize, &expected.GDir, &expected.GBackword, &expected.GTreeF,
+                           &expected.GRepYen, &expected.GRepSP, &expected.G1Frtn})
+            *flag = false;
+        EXPECT_EQ(s.options, expected) << "shift " << c.shift;
+    }
+}
+
+TEST_F(MainTest, QuickPresetRunsAtOnceWithoutTheSettingsFile) {
+    // Stored settings that would change every line and ask for the window.
+    StoredSettings("GUpper=True\r\nGPrefix=<\r\nGFolder=True\r\nGMenu=False\r\n");
+    const std::string stored = *fs.settingsText;
+
+    fs.shiftHeld = true;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fs.clipboard, "file.txt\r\nsub\r\n");
+    EXPECT_EQ(fs.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(fs.settingsReads, 0);
+    EXPECT_EQ(fs.settingsWrites, 0);
+    EXPECT_EQ(fs.settingsText, stored);
+    EXPECT_FALSE(session.SettingsLoaded);
+    EXPECT_EQ(windows.shown, 0);
+
+    FakePlatform ctrl;
+    ctrl.AddFile("C:\\dir\\file.txt");
+    ctrl.AddFolder("C:\\dir\\sub");
+    ctrl.commandLine = fs.commandLine;
+    ctrl.settingsText = stored;
+    ctrl.controlHeld = true;
+    Session s;
+    EXPECT_EQ(Main(s, ctrl, windows), 0);
+    EXPECT_EQ(ctrl.clipboard, "C:\\dir\\file.txt\r\nC:\\dir\\sub\r\n");
+    EXPECT_EQ(ctrl.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(ctrl.settingsReads, 0);
+    EXPECT_EQ(ctrl.settingsWrites, 0);
+    EXPECT_EQ(windows.shown, 0);
+}
+
+TEST_F(MainTest, NoKeyAndMenuHiddenRunsAtOnceWithTheStoredSettings) {
+    StoredSettings("GMenu=True\r\nGName=True\r\nGUpper=True\r\n");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fs.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(fs.settingsReads, 1);
+    EXPECT_TRUE(session.SettingsLoaded);
+    EXPECT_EQ(windows.shown, 0);
+    EXPECT_EQ(fs.clipboard, "FILE.TXT\r\nSUB\r\n");
+    // A direct run leaves the settings file as it was.
+    EXPECT_EQ(fs.settingsWrites, 0);
+}
+
+TEST_F(MainTest, NoKeyShowsTheWindowWhenTheSettingsAskForItOrAreMissing) {
+    StoredSettings("GMenu=False\r\nGUnit=2\r\n");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fs.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(windows.shown, 1);
+    EXPECT_TRUE(windows.loadedWhenShown);
+    EXPECT_EQ(windows.optionsWhenShown.GUnit, 2);
+    EXPECT_FALSE(fs.clipboard.has_value());  // the window runs nothing by itself
+
+    // No file: the window, with the controls as designed (SettingsLoaded off).
+    FakePlatform none;
+    none.commandLine = fs.commandLine;
+    Session s;
+    FakeWindows w;
+    EXPECT_EQ(Main(s, none, w), 0);
+    EXPECT_EQ(none.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(none.settingsReads, 1);
+    EXPECT_EQ(w.shown, 1);
+    EXPECT_FALSE(w.loadedWhenShown);
+    EXPECT_FALSE(none.clipboard.has_value());
+}
+
+TEST_F(MainTest, ShiftAndCtrlShowTheWindowAlthoughTheMenuIsHidden) {
+    StoredSettings("GMenu=True\r\nGPrefix=[\r\n");
+    fs.shiftHeld = fs.controlHeld = true;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fs.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(fs.settingsReads, 1);
+    EXPECT_EQ(windows.shown, 1);
+    EXPECT_TRUE(windows.loadedWhenShown);
+    EXPECT_TRUE(windows.optionsWhenShown.GMenu);
+    EXPECT_EQ(windows.optionsWhenShown.GPrefix, "[");
+    EXPECT_FALSE(fs.clipboard.has_value());
+}
+
+TEST_F(MainTest, WindowRoadSavesAsTheWindowCloses) {
+    // The host hands the session to the form; its Get stores, runs and saves once.
+    StoredSettings("GMenu=False\r\n");
+    windows.user = [](Session& s, Platform& p) {
+        SettingsForm form(s, p);
+        form.Load(500, 400, 15, 15, 1024 * 15, 768 * 15);
+        form.SetChecked("ChkName", true);
+        form.Get();
+    };
+    Run();
+    EXPECT_EQ(fs.clipboard, "file.txt\r\nsub\r\n");
+    EXPECT_EQ(fs.settingsWrites, 1);
+    OptionSet saved;
+    ParseSettings(*fs.settingsText, saved);
+    EXPECT_TRUE(saved.GName);
+    EXPECT_FALSE(saved.GMenu);
+}
+
+TEST_F(MainTest, WithoutADisplayTheWindowRoadRunsWithTheWindowsOptions) {
+    windows.canShow = false;
+
+    // No settings file: the designed controls give the long paths.
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(windows.shown, 0);
+    EXPECT_EQ(fs.keyQueries, kShiftThenCtrl);
+    EXPECT_EQ(fs.clipboard, "C:\\dir\\file.txt\r\nC:\\dir\\sub\r\n");
+    EXPECT_EQ(fs.settingsWrites, 0);
+    EXPECT_FALSE(fs.settingsText.has_value());
+
+    // Stored options go through the controls: a checked ChkBackword that ChkName
+    // disables stores off, an empty pattern stores "*.*"; nothing is saved.
+    FakePlatform stored;
+    stored.AddFile("C:\\dir\\file.txt");
+    stored.commandLine = "C:\\dir\\file.txt";
+    stored.settingsText = SettingsText(OptionSet::Designed()) +
+                          "GName=True\r\nGBackword=True\r\nGFPattern=\r\nGPrefix= [\r\nGMenu=False\r\n";
+    const std::string text = *stored.settingsText;
+    Session s;
+    EXPECT_EQ(Main(s, stored, windows), 0);
+    EXPECT_FALSE(s.options.GBackword);
+    EXPECT_EQ(s.options.GFPattern, "*.*");
+    EXPECT_EQ(stored.clipboard, " [file.txt");
+    EXPECT_EQ(stored.settingsWrites, 0);
+    EXPECT_EQ(stored.settingsText, text);
+
+    // Shift and Ctrl held without a display: the same run.
+    FakePlatform both;
+    both.AddFile("C:\\dir\\file.txt");
+    both.commandLine = "C:\\dir\\file.txt";
+    both.shiftHeld = both.controlHeld = true;
+    Session b;
+    EXPECT_EQ(Main(b, both, windows), 0);
+    EXPECT_EQ(both.clipboard, "C:\\dir\\file.txt");
+    EXPECT_EQ(both.settingsWrites, 0);
+}
+
+}  // namespace
+}  // namespace kirramo
