@@ -129,13 +129,14 @@ def ensure_tree(path, maker):
 
 
 def settings_dir(work, scenario, **opts):
-    """A config folder holding kirramo/Tolvane.ini with the given options (others off)."""
+    """A config folder holding kirramo/Tolvane.ini with the given options (others off).
+    GMenu is on: the program runs at once, without its settings window."""
     cfg = os.path.join(work, "cfg", scenario)
     os.makedirs(os.path.join(cfg, "kirramo"), exist_ok=True)
     lines = []
     defaults = {"GFPatternSet": "", "GPrefix": "", "GSuffix": "", "GUnit": 0}
     for k in SETTING_KEYS:
-        v = opts.get(k, defaults.get(k, False))
+        v = opts.get(k, defaults.get(k, k == "GMenu"))
         if isinstance(v, bool):
             v = "True" if v else "False"
         lines.append(f"{k}={v}")
@@ -313,6 +314,10 @@ def main():
     base = {k: v for k, v in os.environ.items()
             if k not in ("DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_COLLATE", "LANGUAGE")}
     base["LANG"] = "C.UTF-8"
+    # A runtime folder of its own: Kirramo's single-instance lock lives there, and a
+    # Kirramo started elsewhere on the machine must not make a timed run end at once.
+    base["XDG_RUNTIME_DIR"] = os.path.join(work, "run")
+    os.makedirs(base["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
     c_env = dict(base, LC_ALL="C")
     ja_env = dict(base, LC_ALL="ja_JP.UTF-8")
     # find prints the file times in local time; Japan's time is what Kirramo's column shows.
@@ -341,7 +346,9 @@ def main():
             "find floor": sh(find_t1, c_env)}, None),
         ("P2", kcmd(cfg_p2, t1), {
             "C sort -f": sh(f"{p2_find} | LC_ALL=C sort -f", jst_env),
-            "find floor": sh(find_t1, c_env)}, with_kb_column),
+            "find floor": sh(find_t1, c_env),
+            # The enumeration that also reads each file's size and time, as P2 must.
+            "find -printf %s floor": sh(find_t1 + r" -printf '%s\n'", c_env)}, with_kb_column),
         ("P3", kcmd(cfg_p3, t2), {
             "C sort -f": sh(f"{find_t2} | LC_ALL=C sort -f", c_env),
             "find floor": sh(find_t2, c_env)}, None),
@@ -443,8 +450,8 @@ def bench_clipboard(kir, work, runs, base):
         raise RuntimeError("Xvfb did not start")
     disp = ":" + number.decode().strip()
     try:
-        env = dict(base, DISPLAY=disp, XDG_CONFIG_HOME=os.path.join(work, "cfg", "P5-none"),
-                   LANG="ja_JP.UTF-8")
+        cfg = settings_dir(work, "P5", GLong=True, GFPattern="*.*")
+        env = dict(base, DISPLAY=disp, XDG_CONFIG_HOME=cfg, LANG="ja_JP.UTF-8")
         kir_cmd = Cmd([kir, *files], env)
         rival = Cmd("realpath " + " ".join("'" + p + "'" for p in files)
                     + " | xclip -selection clipboard", env, shell=True)

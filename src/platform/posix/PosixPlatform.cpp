@@ -152,6 +152,14 @@ struct PosixPlatform::Impl {
     int lockFd = -1;                  // open for the whole life of the process once held
     std::vector<pid_t> leftRunning;   // processes that outlived their time limit
 
+    // The user's collation, opened when first needed.
+    Collator& Collation() {
+        if (!collator)
+            collator = std::make_unique<Collator>(
+                CollationLocale(getenv("LC_ALL"), getenv("LC_COLLATE"), getenv("LANG")));
+        return *collator;
+    }
+
     const std::vector<MountEntry>& Mounts() {
         if (!mounts) {
             std::optional<std::string> text = ReadWholeFile("/proc/self/mountinfo");
@@ -297,13 +305,43 @@ std::string PosixPlatform::GroupDigits(uint64_t n) {
 // ---- Text ----
 
 std::vector<std::string> PosixPlatform::SortKeys(const std::vector<std::string>& lines) {
-    if (!impl_->collator)
-        impl_->collator = std::make_unique<Collator>(
-            CollationLocale(getenv("LC_ALL"), getenv("LC_COLLATE"), getenv("LANG")));
+    Collator& collator = impl_->Collation();
     std::vector<std::string> keys;
     keys.reserve(lines.size());
-    for (const std::string& line : lines) keys.push_back(impl_->collator->Key(line));
+    for (const std::string& line : lines) keys.push_back(collator.Key(line));
     return keys;
+}
+
+namespace {
+
+// Keys from collators of its own, so that it can work on another thread: keys of the
+// base letters alone (shorter and faster to make, and they join after a separator),
+// and the full collation for lines whose keys are equal.
+class IcuKeyBuilder final : public SortKeyBuilder {
+public:
+    IcuKeyBuilder(std::unique_ptr<Collator> primary, std::unique_ptr<Collator> full)
+        : primary_(std::move(primary)), full_(std::move(full)) {}
+    size_t Key(std::string_view text, unsigned char* buffer, size_t capacity) override {
+        return primary_->KeyInto(text, buffer, capacity);
+    }
+    int CompareEqualKeys(std::string_view a, std::string_view b) override {
+        return full_->Compare(a, b);
+    }
+    bool KeysJoinAfter(char separator) override { return primary_->KeysJoinAfter(separator); }
+
+private:
+    std::unique_ptr<Collator> primary_;
+    std::unique_ptr<Collator> full_;
+};
+
+}  // namespace
+
+std::unique_ptr<SortKeyBuilder> PosixPlatform::NewSortKeyBuilder() {
+    const Collator& collation = impl_->Collation();
+    std::unique_ptr<Collator> primary = collation.Clone(true);
+    std::unique_ptr<Collator> full = collation.Clone();
+    if (!primary || !full) return nullptr;
+    return std::make_unique<IcuKeyBuilder>(std::move(primary), std::move(full));
 }
 
 std::string PosixPlatform::UpperCase(const std::string& text) { return UpperCaseUtf8(text); }
