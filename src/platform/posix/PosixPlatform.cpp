@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
 
@@ -37,19 +38,6 @@ std::string CurrentFolder() {
             return buf;
         }
         if (errno != ERANGE) return {};
-        buf.resize(buf.size() * 2);
-    }
-}
-
-std::string ProgramPath() {
-    std::string buf(256, '\0');
-    for (;;) {
-        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0) return {};
-        if (static_cast<size_t>(n) < buf.size()) {
-            buf.resize(static_cast<size_t>(n));
-            return buf;
-        }
         buf.resize(buf.size() * 2);
     }
 }
@@ -85,19 +73,6 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     std::string parent = FolderOf(folder);
     if (parent != folder && !MakeFolders(parent, mode)) return false;
     return mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
