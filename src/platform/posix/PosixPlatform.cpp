@@ -125,6 +125,8 @@ struct PosixPlatform::Impl {
     std::optional<std::vector<MountEntry>> mounts;
     std::unique_ptr<Collator> collator;
     int lockFd = -1;                  // open for the whole life of the process once held
+    std::optional<HeldKeys> heldKeys;  // the last look at the keys, and when it was taken
+    std::chrono::steady_clock::time_point heldKeysAt;
     std::vector<pid_t> leftRunning;   // processes that outlived their time limit
 
     // The user's collation, opened when first needed.
@@ -479,7 +481,16 @@ bool PosixPlatform::AnotherInstanceRunning() {
 
 bool PosixPlatform::IsKeyHeld(Key key) {
     if (DetectDisplay() != DisplayKind::X11) return false;
-    return QueryKeyHeldX11(key == Key::Shift);
+    // Shift and Ctrl are asked one right after the other: one look at the server
+    // answers both (a connection costs more than the question), and counts as "now"
+    // for a moment.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    if (!impl_->heldKeys || now - impl_->heldKeysAt > std::chrono::milliseconds(100)) {
+        impl_->heldKeys = QueryHeldKeysX11();
+        impl_->heldKeysAt = now;
+    }
+    return key == Key::Shift ? impl_->heldKeys->shift : impl_->heldKeys->control;
 }
 
 void PosixPlatform::OpenUsageText() {
