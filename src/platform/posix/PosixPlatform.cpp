@@ -17,6 +17,7 @@
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
+#include "platform/posix/HeapPages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
 
@@ -156,6 +157,8 @@ struct PosixPlatform::Impl {
 };
 
 PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
+    // Before the run allocates anything much.
+    UseLargePagesForTheHeap();
     std::string cwd;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
