@@ -1,12 +1,11 @@
 #include "collect/CollectPaths.h"
 
-#include <algorithm>
 #include <exception>
-#include <numeric>
 
 #include "collect/CommandLine.h"
 #include "collect/FolderListing.h"
 #include "collect/FormatItem.h"
+#include "collect/OutputSort.h"
 #include "collect/TreeListing.h"
 
 namespace kirramo {
@@ -39,23 +38,6 @@ void Absorbed(Step&& step) {
         step();
     } catch (const std::exception&) {
     }
-}
-
-void SortLines(Platform& platform, std::vector<std::string>& lines) {
-    const std::vector<std::string> keys = platform.SortKeys(lines);
-    std::vector<size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    // Empty lines (the placeholder first among them) go before every other line,
-    // whatever key the platform gives an empty text; equal keys keep their order.
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const bool emptyA = lines[a].empty(), emptyB = lines[b].empty();
-        if (emptyA != emptyB) return emptyA;
-        return keys[a] < keys[b];
-    });
-    std::vector<std::string> sorted;
-    sorted.reserve(lines.size());
-    for (size_t i : order) sorted.push_back(std::move(lines[i]));
-    lines = std::move(sorted);
 }
 
 void ReplaceAll(std::string& text, char from, std::string_view to) {
@@ -99,28 +81,48 @@ std::string MissingPathMessage(const std::vector<std::string>& paths) {
     return text;
 }
 
-std::string BuildOutputText(Session& session, Platform& platform, std::vector<std::string>& lines,
-                            ItemMode lastMode) {
-    const OptionSet& o = session.options;
-    if (lastMode != kModeTreeFolders && lastMode != kModeTreeFiles) SortLines(platform, lines);
+namespace {
 
-    const size_t highest = lines.empty() ? 0 : lines.size() - 1;
+// BuildOutputText with the sorter that has seen the lines while they were collected.
+std::string BuildText(Session& session, Platform& platform, const std::vector<std::string>& lines,
+                      ItemMode lastMode, OutputSorter& sorter) {
+    const OptionSet& o = session.options;
+    const size_t n = lines.size();
+    std::vector<size_t> order;
+    if (lastMode != kModeTreeFolders && lastMode != kModeTreeFiles) order = sorter.Order(lines);
+    auto lineAt = [&](size_t i) -> const std::string& { return order.empty() ? lines[i] : lines[order[i]]; };
+
+    // The lines joined with CR LF, less a CR LF at the very start: that is the empty
+    // first line and the break after it, or the first two characters of a first line
+    // that begins with CR LF.
+    size_t i = 0, skip = 0;
+    if (n >= 2 && lineAt(0).empty())
+        i = 1;
+    else if (n >= 1 && lineAt(0).starts_with(kCrLf))
+        skip = 2;
     size_t total = 2;
     for (const std::string& line : lines) total += line.size() + 2;
     std::string text;
     text.reserve(total);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += kCrLf;
-        text += lines[i];
+    for (const size_t first = i; i < n; ++i) {
+        if (i > first) text += kCrLf;
+        text.append(lineAt(i), i == 0 ? skip : 0);
     }
-    if (text.starts_with(kCrLf)) text.erase(0, 2);
-    if (o.G1Frtn || highest > 1) text += kCrLf;
+    if (o.G1Frtn || n > 2) text += kCrLf;
 
     // Fixed order: upper case first, then "\" to "/", then " " to "%20".
     if (o.GUpper) text = platform.UpperCase(text);
     if (o.GRepYen) ReplaceAll(text, '\\', "/");
     if (o.GRepSP) ReplaceAll(text, ' ', "%20");
     return text;
+}
+
+}  // namespace
+
+std::string BuildOutputText(Session& session, Platform& platform, std::vector<std::string>& lines,
+                            ItemMode lastMode) {
+    OutputSorter sorter(platform);
+    return BuildText(session, platform, lines, lastMode, sorter);
 }
 
 bool CollectPaths(Session& session, Platform& platform) {
@@ -139,6 +141,8 @@ bool CollectPaths(Session& session, Platform& platform) {
     std::vector<std::string> lines(1);  // the empty placeholder
     ItemMode lastMode = kModeItem;
     const InfoWanted wanted = WantedFor(o);
+    // Makes the sort keys of the lines while they are collected.
+    OutputSorter sorter(platform);
 
     for (const std::string& path : paths) {
         std::optional<EntryInfo> entry;
@@ -161,19 +165,20 @@ bool CollectPaths(Session& session, Platform& platform) {
                 Absorbed([&] { lines.back() = FormatItem(session, platform, path, *entry); });
                 break;
             case kModeSubfolders:
-                Absorbed([&] { ListSubfolders(session, platform, path, lines); });
+                Absorbed([&] { ListSubfolders(session, platform, path, lines, &sorter); });
                 break;
             case kModeFolderFiles:
-                Absorbed([&] { ListFolderFiles(session, platform, path, lines); });
+                Absorbed([&] { ListFolderFiles(session, platform, path, lines, &sorter); });
                 break;
             case kModeTreeFolders:
             case kModeTreeFiles:
                 Absorbed([&] { RunTree(session, platform, path, lines, mode == kModeTreeFiles); });
                 break;
         }
+        sorter.LinesAdded(lines);
     }
 
-    const std::string text = BuildOutputText(session, platform, lines, lastMode);
+    const std::string text = BuildText(session, platform, lines, lastMode, sorter);
     if (PutOnClipboard(platform, text)) return true;
     platform.MessageBox(kClipboardBusyMessage);
     return false;

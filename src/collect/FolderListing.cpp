@@ -1,6 +1,8 @@
 #include "collect/FolderListing.h"
 
+#include <deque>
 #include <exception>
+#include <memory>
 
 #include "collect/FormatItem.h"
 #include "collect/Utf8.h"
@@ -80,14 +82,21 @@ struct Walk {
     Session& session;
     Platform& platform;
     std::vector<std::string>& lines;
+    LineObserver* observer;
     InfoWanted wanted;
     char sep;
     std::vector<FileId> ancestors;
+    // The entries read at each depth. A level's entries are reused from folder to
+    // folder (names keep their storage), so a walk allocates little per entry; a deque
+    // keeps each level in place while deeper ones are added.
+    std::deque<std::vector<EntryInfo>> levels;
+    std::string path;  // the path of the file being formatted
 
     // `descends`: the walk goes below the selected folder, so it needs folder identities.
-    Walk(Session& s, Platform& p, std::vector<std::string>& l, const std::string& selected,
-         bool descends)
-        : session(s), platform(p), lines(l), wanted(WantedFor(s.options)), sep(p.Separator()) {
+    Walk(Session& s, Platform& p, std::vector<std::string>& l, LineObserver* o,
+         const std::string& selected, bool descends)
+        : session(s), platform(p), lines(l), observer(o), wanted(WantedFor(s.options)),
+          sep(p.Separator()) {
         if (!descends) return;
         wanted.id = true;
         InfoWanted idOnly;
@@ -101,36 +110,50 @@ struct Walk {
         return false;
     }
 
-    // Every entry of a folder (only its folders when foldersOnly). The listing is read
-    // to its end and closed before the caller descends, so a deep tree holds one open
-    // listing at a time.
-    std::vector<EntryInfo> ReadEntries(const std::string& folder, bool foldersOnly) const {
-        std::vector<EntryInfo> entries;
-        FindFile find(platform, wanted);
-        find.FileMask(folder);
-        while (!find.NextFile().empty())
-            if (!foldersOnly || find.IsDir()) entries.push_back(find.Current());
-        return entries;
+    // Reads every entry of a folder (only its folders when foldersOnly) into the
+    // level's entries and gives their number. The listing is read to its end and
+    // closed before the caller descends, so a deep tree holds one open listing at a time.
+    size_t ReadEntries(const std::string& folder, bool foldersOnly, size_t depth) {
+        if (depth == levels.size()) levels.emplace_back();
+        std::vector<EntryInfo>& level = levels[depth];
+        std::unique_ptr<DirReader> reader = platform.OpenDir(folder, wanted);
+        if (!reader) return 0;
+        size_t count = 0;
+        for (;;) {
+            if (count == level.size()) level.emplace_back();
+            EntryInfo& entry = level[count];
+            if (!reader->Next(entry)) break;
+            if (!TakeListedEntry(entry) || (foldersOnly && !entry.IsDir())) continue;
+            ++count;
+        }
+        return count;
     }
 
     std::string Join(const std::string& folder, const std::string& name) const {
-        std::string path;
-        path.reserve(folder.size() + 1 + name.size());
-        path += folder;
-        path += sep;
-        path += name;
-        return path;
+        std::string joined;
+        joined.reserve(folder.size() + 1 + name.size());
+        joined += folder;
+        joined += sep;
+        joined += name;
+        return joined;
+    }
+
+    void Added() {
+        if (observer) observer->LinesAdded(lines);
     }
 };
 
-void SubfoldersOf(Walk& walk, const std::string& folder) {
-    const std::vector<EntryInfo> entries = walk.ReadEntries(folder, true);
-    for (const EntryInfo& entry : entries) {
+void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
+    const size_t count = walk.ReadEntries(folder, true, depth);
+    const std::vector<EntryInfo>& entries = walk.levels[depth];
+    for (size_t i = 0; i < count; ++i) {
+        const EntryInfo& entry = entries[i];
         std::string path = walk.Join(folder, entry.name);
         walk.lines.push_back(FormatItem(walk.session, walk.platform, path, entry));
+        walk.Added();
         if (walk.IsAncestor(entry.id)) continue;
         walk.ancestors.push_back(entry.id);
-        SubfoldersOf(walk, path);
+        SubfoldersOf(walk, path, depth + 1);
         walk.ancestors.pop_back();
     }
 }
@@ -138,34 +161,43 @@ void SubfoldersOf(Walk& walk, const std::string& folder) {
 // Adds the lines of a folder's matching files once per process, from entries already read.
 // Hidden and system files are left out. A line that cannot be built is left out too.
 void AddPatternFiles(Walk& walk, const PatternList& patterns, const std::string& folder,
-                     const std::vector<EntryInfo>& entries) {
+                     const std::vector<EntryInfo>& entries, size_t count) {
     if (!walk.session.ListedFolders.insert(folder).second) return;
-    for (const EntryInfo& entry : entries) {
+    std::string& path = walk.path;
+    path.assign(folder);
+    path += walk.sep;
+    const size_t base = path.size();
+    for (size_t i = 0; i < count; ++i) {
+        const EntryInfo& entry = entries[i];
         if (entry.IsDir() || (entry.attributes & (kAttrHidden | kAttrSystem)) != 0) continue;
         if (!patterns.Matches(entry.name)) continue;
+        path.resize(base);
+        path += entry.name;
         try {
-            walk.lines.push_back(
-                FormatItem(walk.session, walk.platform, walk.Join(folder, entry.name), entry));
+            walk.lines.push_back(FormatItem(walk.session, walk.platform, path, entry));
         } catch (const std::exception&) {
         }
     }
+    walk.Added();
 }
 
-void FilesOf(Walk& walk, const PatternList& patterns, const std::string& folder) {
+void FilesOf(Walk& walk, const PatternList& patterns, const std::string& folder, size_t depth) {
     const bool sub = walk.session.options.GSub;
-    const std::vector<EntryInfo> entries = walk.ReadEntries(folder, false);
+    const size_t count = walk.ReadEntries(folder, false, depth);
+    const std::vector<EntryInfo>& entries = walk.levels[depth];
     bool added = false;
-    for (const EntryInfo& entry : entries) {
+    for (size_t i = 0; i < count; ++i) {
+        const EntryInfo& entry = entries[i];
         if (entry.IsDir() && sub) {
             if (walk.IsAncestor(entry.id)) continue;
             walk.ancestors.push_back(entry.id);
-            FilesOf(walk, patterns, walk.Join(folder, entry.name));
+            FilesOf(walk, patterns, walk.Join(folder, entry.name), depth + 1);
             walk.ancestors.pop_back();
         } else if (!added) {
             // The folder's own files join the lines where the walk first meets an
             // entry that it does not descend into.
             added = true;
-            AddPatternFiles(walk, patterns, folder, entries);
+            AddPatternFiles(walk, patterns, folder, entries, count);
         }
     }
 }
@@ -177,16 +209,16 @@ bool MatchPattern(std::string_view pattern, std::string_view name) {
 }
 
 void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
-                    std::vector<std::string>& lines) {
-    Walk walk(session, platform, lines, folder, true);
-    SubfoldersOf(walk, platform.CutRoot(folder));
+                    std::vector<std::string>& lines, LineObserver* observer) {
+    Walk walk(session, platform, lines, observer, folder, true);
+    SubfoldersOf(walk, platform.CutRoot(folder), 0);
 }
 
 void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
-                     std::vector<std::string>& lines) {
-    Walk walk(session, platform, lines, folder, session.options.GSub);
+                     std::vector<std::string>& lines, LineObserver* observer) {
+    Walk walk(session, platform, lines, observer, folder, session.options.GSub);
     PatternList patterns(session.options.GFPattern);
-    FilesOf(walk, patterns, platform.CutRoot(folder));
+    FilesOf(walk, patterns, platform.CutRoot(folder), 0);
 }
 
 }  // namespace kirramo

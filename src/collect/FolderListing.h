@@ -14,16 +14,25 @@ namespace kirramo {
 // character, without regard to case; several patterns separated by ";".
 bool MatchPattern(std::string_view pattern, std::string_view name);
 
+// Told each time a listing has added lines, so that work on them can begin while the
+// walk goes on (the output stage makes their sort keys meanwhile).
+class LineObserver {
+public:
+    virtual ~LineObserver() = default;
+    // `lines` as they are now; lines added before stay as they are.
+    virtual void LinesAdded(const std::vector<std::string>& lines) = 0;
+};
+
 // Appends a line for every subfolder below the selected folder, each folder's line
 // directly before its own subfolders' lines. A folder reached again through a link to
 // one of its ancestors is not entered again.
 void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
-                    std::vector<std::string>& lines);
+                    std::vector<std::string>& lines, LineObserver* observer = nullptr);
 
 // Appends a line for every file of the folder that matches GFPattern, and with GSub of
 // every folder below it. Each folder's files are added once per process. Hidden and
 // system files are left out.
 void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
-                     std::vector<std::string>& lines);
+                     std::vector<std::string>& lines, LineObserver* observer = nullptr);
 
 }  // namespace kirramo

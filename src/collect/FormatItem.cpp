@@ -8,10 +8,23 @@
 
 namespace kirramo {
 
-std::string NameOfPath(std::string_view text, char sep) {
+namespace {
+
+std::string_view NameView(std::string_view text, char sep) {
     size_t cut = text.rfind(sep);
-    return std::string(cut == std::string_view::npos ? text : text.substr(cut + 1));
+    return cut == std::string_view::npos ? text : text.substr(cut + 1);
 }
+
+std::string_view WithoutExtension(std::string_view text, char sep) {
+    const char stops[2] = {sep, '.'};
+    size_t cut = text.find_last_of(std::string_view(stops, 2));
+    if (cut == std::string_view::npos || text[cut] == sep) return text;
+    return text.substr(0, cut);
+}
+
+}  // namespace
+
+std::string NameOfPath(std::string_view text, char sep) { return std::string(NameView(text, sep)); }
 
 std::string ParentOfPath(std::string_view text, char sep) {
     size_t cut = text.rfind(sep);
@@ -21,9 +34,7 @@ std::string ParentOfPath(std::string_view text, char sep) {
 }
 
 std::string StripExtension(std::string_view text, char sep) {
-    size_t cut = text.find_last_of(std::string{sep, '.'});
-    if (cut == std::string_view::npos || text[cut] == sep) return std::string(text);
-    return std::string(text.substr(0, cut));
+    return std::string(WithoutExtension(text, sep));
 }
 
 std::string SelectionBase(Session& session, Platform& platform, const std::string& path) {
@@ -51,13 +62,27 @@ std::string FormatItem(Session& session, Platform& platform, const std::string& 
     std::string sizeText;
     if (!isDir && o.GSize) sizeText = SizeText(platform, entry.size, o.GUnit);
 
+    // The path's text is worked on as a view of the given path; only a step that
+    // really changes it makes a text of its own. Listings of many entries then build
+    // each line in one piece.
+    std::string owned;
+    std::string_view work = path;
     // The network form comes before the long or short form, so that GBackword cuts
     // the same text that SelectionBase produced.
-    std::string work = o.GUnc ? ToUncPath(session, platform, path) : path;
+    if (o.GUnc) {
+        owned = ToUncPath(session, platform, path);
+        work = owned;
+    }
     if (o.GLong) {
-        work = LongPathOf(platform, work);
-    } else if (std::optional<std::string> shortForm = ShortPathOf(platform, work)) {
-        work = std::move(*shortForm);
+        // LongPathOf keeps a path without "~" (and every path where there are no short
+        // names) as it is.
+        if (platform.HasShortNames() && work.find('~') != std::string_view::npos) {
+            owned = LongPathOf(platform, std::string(work));
+            work = owned;
+        }
+    } else if (std::optional<std::string> shortForm = ShortPathOf(platform, std::string(work))) {
+        owned = std::move(*shortForm);
+        work = owned;
     }
 
     if (o.GBackword) {
@@ -65,12 +90,13 @@ std::string FormatItem(Session& session, Platform& platform, const std::string& 
         // lengths are used, and a cut inside a character would corrupt the text.
         const size_t count = utf8::Length(session.SelectionBaseText) + 1;
         if (utf8::Length(work) < count)
-            throw std::invalid_argument("the selected folder's text is longer than the item: " + work);
-        work.erase(0, utf8::OffsetOf(work, count));
+            throw std::invalid_argument("the selected folder's text is longer than the item: " +
+                                        std::string(work));
+        work.remove_prefix(utf8::OffsetOf(work, count));
     }
     const char sep = platform.Separator();
-    if (o.GName) work = NameOfPath(work, sep);
-    if (!isDir && o.GExt) work = StripExtension(work, sep);
+    if (o.GName) work = NameView(work, sep);
+    if (!isDir && o.GExt) work = WithoutExtension(work, sep);
 
     std::string line;
     line.reserve(o.GPrefix.size() + work.size() + o.GSuffix.size() + timeText.size() +

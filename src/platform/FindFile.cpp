@@ -6,6 +6,12 @@ std::string CutAtNul(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
+bool TakeListedEntry(EntryInfo& entry) {
+    std::string& name = entry.name;
+    if (name.find('\0') != std::string::npos) name = CutAtNul(name);
+    return !name.empty() && name != "." && name != "..";
+}
+
 void FindFile::FileMask(const std::string& folder) {
     search_.reset();  // close the earlier listing before a new one is opened
     hasNext_ = false;
@@ -18,10 +24,9 @@ void FindFile::AdvanceSearch() {
     hasNext_ = false;
     if (!search_) return;
     while (search_->Next(next_)) {
-        if (next_.name.find('\0') != std::string::npos) next_.name = CutAtNul(next_.name);
-        // "." and ".." are the folder itself and its parent; an empty name cannot be
-        // joined into a path and would end the listing early, so it is passed over too.
-        if (next_.name.empty() || next_.name == "." || next_.name == "..") continue;
+        // An empty name would end the listing early (NextFile's end mark); it is passed
+        // over with "." and "..".
+        if (!TakeListedEntry(next_)) continue;
         hasNext_ = true;
         return;
     }

@@ -12,6 +12,11 @@ namespace kirramo {
 // Text before the first NUL character (the whole text when there is none).
 std::string CutAtNul(std::string_view text);
 
+// Readies an entry that a folder listing handed out: its name is cut at its first NUL.
+// False for an entry to pass over: "." and ".." (the folder itself and its parent), and
+// an empty name, which cannot be joined into a path.
+bool TakeListedEntry(EntryInfo& entry);
+
 class FindFile {
 public:
     FindFile(Platform& platform, InfoWanted wanted) : platform_(platform), wanted_(wanted) {}

@@ -78,6 +78,29 @@ struct VolumeRoot {
     std::string key;    // the local root text that a network form replaces: "Z:" or "/mnt/share"
 };
 
+// Makes the sort keys of one sort, one text at a time. It shares nothing with the
+// Platform that made it, so another thread may use it while that Platform goes on
+// working (one thread at a time per builder).
+class SortKeyBuilder {
+public:
+    virtual ~SortKeyBuilder() = default;
+    // Writes the key of a text into buffer when it fits into capacity bytes and returns
+    // its length; otherwise returns a number above capacity: the capacity to call again
+    // with. Keys compare as byte strings: the first differing byte decides (as
+    // unsigned), and a key that is the start of another comes first. Texts with
+    // different keys are in the order of the sorted list; a key may leave out finer
+    // differences, which CompareEqualKeys then decides.
+    virtual size_t Key(std::string_view text, unsigned char* buffer, size_t capacity) = 0;
+    // The order of two texts whose keys are equal: negative, zero or positive as a
+    // comes before, together with, or after b.
+    virtual int CompareEqualKeys(std::string_view a, std::string_view b) = 0;
+    // Whether the key of a text that holds `separator` at some position equals the key
+    // of the text up to and with that separator followed by the key of the rest, so
+    // that lines below one folder can share the key of the folder's part. May take a
+    // few milliseconds; asked once per sort.
+    virtual bool KeysJoinAfter(char separator) = 0;
+};
+
 // Result codes of ShellAndWait.
 enum class WaitResult : int { Ended = 0, NotStarted = 1, TimedOut = 2, Abandoned = 3, Other = 4 };
 
@@ -143,6 +166,9 @@ public:
     // Keys whose byte order is the order of a sorted list box: ascending, without
     // regard to case, in the user's locale. keys[i] belongs to lines[i].
     virtual std::vector<std::string> SortKeys(const std::vector<std::string>& lines) = 0;
+    // A key builder for one sort, in the order of SortKeys; nothing where the platform
+    // has none, and the core then asks SortKeys for all keys at once.
+    virtual std::unique_ptr<SortKeyBuilder> NewSortKeyBuilder() { return nullptr; }
     // The text in upper case, as far as the locale allows.
     virtual std::string UpperCase(const std::string& text) = 0;
 

@@ -4,8 +4,8 @@
 #include "options/OptionSet.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/PosixPlatform.h"
+#include "platform/posix/QtModule.h"
 #include "startup/Main.h"
-#include "window/qt/QtWindowHost.h"
 
 int main(int argc, char** argv) {
     // The program started again by itself to serve the clipboard: nothing else runs.
@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
 
     kirramo::posix::PosixPlatform platform(argc, argv);
     kirramo::Session session;
-    kirramo::QtWindowHost windows(kirramo::posix::ToolkitCanShowWindows);
+    // The settings window comes from the Qt module, loaded only when it is shown.
+    kirramo::posix::QtModuleWindowHost windows;
     return kirramo::Main(session, platform, windows);
 }

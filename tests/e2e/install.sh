@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# cmake --install into a private prefix: the program, the usage text, the icon at
-# three sizes, the desktop entry and Dolphin's action (both valid for
+# cmake --install into a private prefix: the program and its Qt module, the usage
+# text, the icon at three sizes, the desktop entry and Dolphin's action (both valid for
 # desktop-file-validate), the Nautilus script (all selected paths in one start) and
 # the Thunar action.
 source "$(dirname "$0")/lib/common.bash"
@@ -16,6 +16,9 @@ check "cmake --install succeeds" cmake --install "$build" --prefix "$prefix" >/d
 share="$prefix/share"
 
 check "program installed" test -x "$prefix/bin/kirramo"
+# The Qt module (window and message box), loaded by the program from the library folder.
+check "Qt module installed" test -n "$(find "$prefix" -path '*/kirramo/kirramo-qt.so' -type f)"
+check "program loads no Qt library at start" sh -c "! ldd '$prefix/bin/kirramo' | grep -q libQt6"
 check "usage text installed" cmp -s "$(dirname "$0")/../../data/how to use.txt" "$share/kirramo/how to use.txt"
 check "usage text beside the built program" cmp -s "$share/kirramo/how to use.txt" "$build/how to use.txt"
 

@@ -280,7 +280,13 @@ TEST_F(Desktop, HeldKeysFollowTheServer) {
     ASSERT_EQ(std::system("xdotool keyup Shift_R keydown Control_L"), 0);
     EXPECT_FALSE(QueryKeyHeldX11(true));
     EXPECT_TRUE(QueryKeyHeldX11(false));
-    ASSERT_EQ(std::system("xdotool keyup Control_L"), 0);
+    ASSERT_EQ(std::system("xdotool keydown Shift_L"), 0);
+    const HeldKeys both = QueryHeldKeysX11();  // both from one look
+    EXPECT_TRUE(both.shift);
+    EXPECT_TRUE(both.control);
+    ASSERT_EQ(std::system("xdotool keyup Control_L keyup Shift_L"), 0);
+    const HeldKeys none = QueryHeldKeysX11();
+    EXPECT_FALSE(none.shift || none.control);
 }
 
 // Runs f with DISPLAY and WAYLAND_DISPLAY as given and returns what it wrote to

@@ -45,4 +45,11 @@ bool ToolkitCanShowWindows();
 // state; false when it cannot be queried.
 bool QueryKeyHeldX11(bool shift);
 
+// Both keys from one look at the X server's key state (one connection, not two).
+struct HeldKeys {
+    bool shift = false;
+    bool control = false;
+};
+HeldKeys QueryHeldKeysX11();
+
 }  // namespace kirramo::posix

@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -102,6 +103,26 @@ void StdioToDevNull() {
         if (fd != target) dup2(fd, target);
     }
     if (fd > 2) close(fd);
+}
+
+std::string ProgramPath() {
+    std::string buf(256, '\0');
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<size_t>(n) < buf.size()) {
+            buf.resize(static_cast<size_t>(n));
+            return buf;
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+void WriteToStandardError(const std::string& text) {
+    std::string line = text;
+    if (line.empty() || line.back() != '\n') line += '\n';
+    std::fflush(stderr);
+    WriteAll(2, line.data(), line.size());
 }
 
 }  // namespace kirramo::posix

@@ -23,4 +23,11 @@ void CloseFrom(int first);
 // Points standard input, output and error at /dev/null.
 void StdioToDevNull();
 
+// The path of the running program (from /proc/self/exe); empty when unknown.
+std::string ProgramPath();
+
+// A message as text on standard error, ended by a line break: where a message box
+// goes when there is no display, or when the box could not be shown.
+void WriteToStandardError(const std::string& text);
+
 }  // namespace kirramo::posix

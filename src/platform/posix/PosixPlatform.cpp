@@ -16,6 +16,8 @@
 #include <cstring>
 
 #include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
+#include "platform/posix/HeapPages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
 
@@ -37,19 +39,6 @@ std::string CurrentFolder() {
             return buf;
         }
         if (errno != ERANGE) return {};
-        buf.resize(buf.size() * 2);
-    }
-}
-
-std::string ProgramPath() {
-    std::string buf(256, '\0');
-    for (;;) {
-        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0) return {};
-        if (static_cast<size_t>(n) < buf.size()) {
-            buf.resize(static_cast<size_t>(n));
-            return buf;
-        }
         buf.resize(buf.size() * 2);
     }
 }
@@ -85,19 +74,6 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     std::string parent = FolderOf(folder);
     if (parent != folder && !MakeFolders(parent, mode)) return false;
     return mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -150,7 +126,17 @@ struct PosixPlatform::Impl {
     std::optional<std::vector<MountEntry>> mounts;
     std::unique_ptr<Collator> collator;
     int lockFd = -1;                  // open for the whole life of the process once held
+    std::optional<HeldKeys> heldKeys;  // the last look at the keys, and when it was taken
+    std::chrono::steady_clock::time_point heldKeysAt;
     std::vector<pid_t> leftRunning;   // processes that outlived their time limit
+
+    // The user's collation, opened when first needed.
+    Collator& Collation() {
+        if (!collator)
+            collator = std::make_unique<Collator>(
+                CollationLocale(getenv("LC_ALL"), getenv("LC_COLLATE"), getenv("LANG")));
+        return *collator;
+    }
 
     const std::vector<MountEntry>& Mounts() {
         if (!mounts) {
@@ -171,6 +157,8 @@ struct PosixPlatform::Impl {
 };
 
 PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
+    // Before the run allocates anything much.
+    UseLargePagesForTheHeap();
     std::string cwd;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
@@ -297,13 +285,43 @@ std::string PosixPlatform::GroupDigits(uint64_t n) {
 // ---- Text ----
 
 std::vector<std::string> PosixPlatform::SortKeys(const std::vector<std::string>& lines) {
-    if (!impl_->collator)
-        impl_->collator = std::make_unique<Collator>(
-            CollationLocale(getenv("LC_ALL"), getenv("LC_COLLATE"), getenv("LANG")));
+    Collator& collator = impl_->Collation();
     std::vector<std::string> keys;
     keys.reserve(lines.size());
-    for (const std::string& line : lines) keys.push_back(impl_->collator->Key(line));
+    for (const std::string& line : lines) keys.push_back(collator.Key(line));
     return keys;
+}
+
+namespace {
+
+// Keys from collators of its own, so that it can work on another thread: keys of the
+// base letters alone (shorter and faster to make, and they join after a separator),
+// and the full collation for lines whose keys are equal.
+class IcuKeyBuilder final : public SortKeyBuilder {
+public:
+    IcuKeyBuilder(std::unique_ptr<Collator> primary, std::unique_ptr<Collator> full)
+        : primary_(std::move(primary)), full_(std::move(full)) {}
+    size_t Key(std::string_view text, unsigned char* buffer, size_t capacity) override {
+        return primary_->KeyInto(text, buffer, capacity);
+    }
+    int CompareEqualKeys(std::string_view a, std::string_view b) override {
+        return full_->Compare(a, b);
+    }
+    bool KeysJoinAfter(char separator) override { return primary_->KeysJoinAfter(separator); }
+
+private:
+    std::unique_ptr<Collator> primary_;
+    std::unique_ptr<Collator> full_;
+};
+
+}  // namespace
+
+std::unique_ptr<SortKeyBuilder> PosixPlatform::NewSortKeyBuilder() {
+    const Collator& collation = impl_->Collation();
+    std::unique_ptr<Collator> primary = collation.Clone(true);
+    std::unique_ptr<Collator> full = collation.Clone();
+    if (!primary || !full) return nullptr;
+    return std::make_unique<IcuKeyBuilder>(std::move(primary), std::move(full));
 }
 
 std::string PosixPlatform::UpperCase(const std::string& text) { return UpperCaseUtf8(text); }
@@ -466,7 +484,16 @@ bool PosixPlatform::AnotherInstanceRunning() {
 
 bool PosixPlatform::IsKeyHeld(Key key) {
     if (DetectDisplay() != DisplayKind::X11) return false;
-    return QueryKeyHeldX11(key == Key::Shift);
+    // Shift and Ctrl are asked one right after the other: one look at the server
+    // answers both (a connection costs more than the question), and counts as "now"
+    // for a moment.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    if (!impl_->heldKeys || now - impl_->heldKeysAt > std::chrono::milliseconds(100)) {
+        impl_->heldKeys = QueryHeldKeysX11();
+        impl_->heldKeysAt = now;
+    }
+    return key == Key::Shift ? impl_->heldKeys->shift : impl_->heldKeys->control;
 }
 
 void PosixPlatform::OpenUsageText() {

@@ -67,6 +67,7 @@ public:
     std::string GroupDigits(uint64_t n) override;
 
     std::vector<std::string> SortKeys(const std::vector<std::string>& lines) override;
+    std::unique_ptr<SortKeyBuilder> NewSortKeyBuilder() override;
     std::string UpperCase(const std::string& text) override;
 
     std::optional<std::string> CommandLineText() override;

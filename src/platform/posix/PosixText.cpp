@@ -2,8 +2,13 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
+#include <unicode/uset.h>
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
+#include <unicode/uvernum.h>
+
+#include <algorithm>
+#include <climits>
 
 namespace kirramo::posix {
 namespace {
@@ -84,23 +89,102 @@ Collator::~Collator() {
     if (collator_) ucol_close(collator_);
 }
 
-std::string Collator::Key(std::string_view utf8) {
+std::unique_ptr<Collator> Collator::Clone(bool primaryOnly) const {
+    std::unique_ptr<Collator> copy(new Collator());
+    if (collator_) {
+        UErrorCode err = U_ZERO_ERROR;
+#if U_ICU_VERSION_MAJOR_NUM >= 71
+        copy->collator_ = ucol_clone(collator_, &err);
+#else
+        copy->collator_ = ucol_safeClone(collator_, nullptr, nullptr, &err);
+#endif
+        if (U_FAILURE(err)) {
+            if (copy->collator_) ucol_close(copy->collator_);
+            copy->collator_ = nullptr;
+            return nullptr;
+        }
+        if (primaryOnly) ucol_setStrength(copy->collator_, UCOL_PRIMARY);
+    }
+    return copy;
+}
+
+int Collator::Compare(std::string_view a, std::string_view b) {
+    if (!collator_) {
+        const std::string ka = Key(a), kb = Key(b);
+        return ka.compare(kb);
+    }
+    UErrorCode err = U_ZERO_ERROR;
+    const UCollationResult r =
+        ucol_strcollUTF8(collator_, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                         static_cast<int32_t>(b.size()), &err);
+    if (U_FAILURE(err)) return Key(a).compare(Key(b));
+    return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+bool Collator::KeysJoinAfter(char separator) {
+    // The fallback keys are the bytes themselves (letters folded): they always join.
+    if (!collator_) return true;
+    if (static_cast<unsigned char>(separator) >= 0x80) return false;
+    // A weight that opens a compressed run would make the key of what follows depend
+    // on it: then the key of two separators is not the separator's key twice.
+    const std::string one(1, separator);
+    if (Key(one + one) != Key(one) + Key(one)) return false;
+    // No contraction or context rule holds the separator. The root collation has none
+    // with ASCII punctuation; a locale's own rules are the tailored set.
+    UErrorCode err = U_ZERO_ERROR;
+    USet* tailored = ucol_getTailoredSet(collator_, &err);
+    if (U_FAILURE(err) || tailored == nullptr) {
+        if (tailored) uset_close(tailored);
+        return false;
+    }
+    bool clean = true;
+    const int32_t count = uset_getItemCount(tailored);
+    std::u16string text(64, u'\0');
+    for (int32_t i = 0; i < count && clean; ++i) {
+        UChar32 start, end;
+        err = U_ZERO_ERROR;
+        int32_t length = uset_getItem(tailored, i, &start, &end, text.data(),
+                                      static_cast<int32_t>(text.size()), &err);
+        if (err == U_BUFFER_OVERFLOW_ERROR) {
+            text.resize(static_cast<size_t>(length));
+            err = U_ZERO_ERROR;
+            length = uset_getItem(tailored, i, &start, &end, text.data(), length, &err);
+        }
+        if (U_FAILURE(err)) clean = false;
+        else if (length > 0)  // a string of several characters
+            clean = text.substr(0, static_cast<size_t>(length)).find(static_cast<char16_t>(separator)) ==
+                    std::u16string::npos;
+    }
+    uset_close(tailored);
+    return clean;
+}
+
+size_t Collator::KeyInto(std::string_view utf8, unsigned char* buffer, size_t capacity) {
     if (!collator_) {
         // No collation data at all: ASCII letters folded, bytes otherwise.
-        std::string k(utf8);
-        for (char& c : k)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        return k;
+        if (utf8.size() > capacity) return utf8.size();
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(utf8[i]);
+            buffer[i] = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+        }
+        return utf8.size();
     }
     ToUtf16(utf8, text_);
+    // ICU writes the key with a final NUL, which is left out of the key's length.
+    const int32_t room = static_cast<int32_t>(std::min<size_t>(capacity, INT32_MAX));
+    const int32_t n = ucol_getSortKey(collator_, text_.data(), static_cast<int32_t>(text_.size()),
+                                      buffer, room);
+    if (n <= 0) return 0;
+    if (n <= room) return static_cast<size_t>(n) - 1;
+    return static_cast<size_t>(n);
+}
+
+std::string Collator::Key(std::string_view utf8) {
     if (key_.size() < 64) key_.resize(64);
     for (;;) {
-        int32_t n = ucol_getSortKey(collator_, text_.data(), static_cast<int32_t>(text_.size()),
-                                    reinterpret_cast<uint8_t*>(key_.data()),
-                                    static_cast<int32_t>(key_.size()));
-        if (n <= 0) return {};
-        if (static_cast<size_t>(n) <= key_.size()) return key_.substr(0, n - 1);  // no final NUL
-        key_.resize(static_cast<size_t>(n) * 2);
+        size_t n = KeyInto(utf8, reinterpret_cast<unsigned char*>(key_.data()), key_.size());
+        if (n <= key_.size()) return key_.substr(0, n);
+        key_.resize(n);
     }
 }
 

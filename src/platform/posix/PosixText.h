@@ -2,6 +2,7 @@
 // and the decoding of a settings file written in UTF-8 or in cp932 (Shift-JIS).
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,11 +25,28 @@ public:
     Collator(const Collator&) = delete;
     Collator& operator=(const Collator&) = delete;
 
+    // An independent copy, for use on another thread; with primaryOnly its keys leave
+    // out the differences finer than the base letters (accents, voicing marks). Nothing
+    // when the copy cannot be made.
+    std::unique_ptr<Collator> Clone(bool primaryOnly = false) const;
+
     // The key of one UTF-8 line; byte order of keys is the order of the lines. Bytes
     // that are not UTF-8 count as U+FFFD.
     std::string Key(std::string_view utf8);
+    // The same key written into a buffer, as SortKeyBuilder::Key does: its length when
+    // it fits into capacity bytes, else a larger number, the capacity to try again with.
+    size_t KeyInto(std::string_view utf8, unsigned char* buffer, size_t capacity);
+    // The order of two UTF-8 lines: negative, zero or positive.
+    int Compare(std::string_view a, std::string_view b);
+    // Whether the key of a text with the ASCII character `separator` inside it equals
+    // the key of the part up to and with the separator followed by the key of the rest:
+    // the separator starts no compressed run of weights and takes part in no rule of
+    // several characters (contraction or context). Costs a few milliseconds.
+    bool KeysJoinAfter(char separator);
 
 private:
+    Collator() = default;
+
     UCollator* collator_ = nullptr;
     std::u16string text_;
     std::string key_;

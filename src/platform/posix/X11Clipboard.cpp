@@ -8,6 +8,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <errno.h>
@@ -39,20 +40,31 @@ bool X11DisplayReachable() {
     return true;
 }
 
-bool QueryKeyHeldX11(bool shift) {
+HeldKeys QueryHeldKeysX11() {
+    HeldKeys held;
+    // Neither this look nor the clipboard owner needs the keyboard extension, whose
+    // set-up costs two more round trips to the server on every connection.
+    XkbIgnoreExtension(True);
     Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
+    if (!d) return held;
     char keys[32] = {};
     XQueryKeymap(d, keys);
-    const KeySym syms[2] = {static_cast<KeySym>(shift ? XK_Shift_L : XK_Control_L),
-                            static_cast<KeySym>(shift ? XK_Shift_R : XK_Control_R)};
-    bool held = false;
-    for (KeySym sym : syms) {
-        KeyCode code = XKeysymToKeycode(d, sym);
-        if (code != 0 && (keys[code / 8] & (1 << (code % 8)))) held = true;
-    }
+    auto down = [&](KeySym left, KeySym right) {
+        for (KeySym sym : {left, right}) {
+            KeyCode code = XKeysymToKeycode(d, sym);
+            if (code != 0 && (keys[code / 8] & (1 << (code % 8)))) return true;
+        }
+        return false;
+    };
+    held.shift = down(XK_Shift_L, XK_Shift_R);
+    held.control = down(XK_Control_L, XK_Control_R);
     XCloseDisplay(d);
     return held;
+}
+
+bool QueryKeyHeldX11(bool shift) {
+    const HeldKeys held = QueryHeldKeysX11();
+    return shift ? held.shift : held.control;
 }
 
 namespace {
@@ -104,14 +116,24 @@ class ClipboardOwner {
 public:
     ClipboardOwner(Display* d, std::string text)
         : d_(d), utf8_(std::move(text)), latin1_(Latin1Text(utf8_)) {
-        clipboard_ = XInternAtom(d_, "CLIPBOARD", False);
-        targets_ = XInternAtom(d_, "TARGETS", False);
-        multiple_ = XInternAtom(d_, "MULTIPLE", False);
-        timestamp_ = XInternAtom(d_, "TIMESTAMP", False);
-        utf8String_ = XInternAtom(d_, "UTF8_STRING", False);
-        textAtom_ = XInternAtom(d_, "TEXT", False);
-        incr_ = XInternAtom(d_, "INCR", False);
-        atomPair_ = XInternAtom(d_, "ATOM_PAIR", False);
+        // All atoms in one round trip to the server.
+        char* names[] = {const_cast<char*>("CLIPBOARD"),   const_cast<char*>("TARGETS"),
+                         const_cast<char*>("MULTIPLE"),    const_cast<char*>("TIMESTAMP"),
+                         const_cast<char*>("UTF8_STRING"), const_cast<char*>("TEXT"),
+                         const_cast<char*>("INCR"),        const_cast<char*>("ATOM_PAIR"),
+                         const_cast<char*>("_NET_WM_PID"), const_cast<char*>("_KIRRAMO_TIME")};
+        Atom atoms[10] = {};
+        XInternAtoms(d_, names, 10, False, atoms);
+        clipboard_ = atoms[0];
+        targets_ = atoms[1];
+        multiple_ = atoms[2];
+        timestamp_ = atoms[3];
+        utf8String_ = atoms[4];
+        textAtom_ = atoms[5];
+        incr_ = atoms[6];
+        atomPair_ = atoms[7];
+        pidAtom_ = atoms[8];
+        stampAtom_ = atoms[9];
 
         long units = XExtendedMaxRequestSize(d_);
         if (units == 0) units = XMaxRequestSize(d_);
@@ -130,13 +152,13 @@ public:
         XClassHint hint{const_cast<char*>("kirramo"), const_cast<char*>("Kirramo")};
         XSetClassHint(d_, window_, &hint);
         long pid = getpid();
-        XChangeProperty(d_, window_, XInternAtom(d_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+        XChangeProperty(d_, window_, pidAtom_, XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
 
         // A real server time for the ownership: append nothing to a property of our
         // own and read the time from the PropertyNotify that follows.
         XSelectInput(d_, window_, PropertyChangeMask);
-        Atom stamp = XInternAtom(d_, "_KIRRAMO_TIME", False);
+        const Atom stamp = stampAtom_;
         unsigned char none = 0;
         XChangeProperty(d_, window_, stamp, XA_STRING, 8, PropModeAppend, &none, 0);
         XEvent ev;
@@ -349,7 +371,8 @@ private:
     size_t chunk_ = 0;
     bool lost_ = false;
     std::vector<Transfer> transfers_;
-    Atom clipboard_, targets_, multiple_, timestamp_, utf8String_, textAtom_, incr_, atomPair_;
+    Atom clipboard_, targets_, multiple_, timestamp_, utf8String_, textAtom_, incr_, atomPair_,
+        pidAtom_, stampAtom_;
 };
 
 void Report(int fd, char c) {
@@ -380,6 +403,7 @@ void Report(int fd, char c) {
 
     XSetErrorHandler(IgnoreXError);
     XSetIOErrorHandler(ExitOnLostDisplay);
+    XkbIgnoreExtension(True);  // no keyboard here: two round trips fewer
     Display* d = XOpenDisplay(nullptr);
     if (!d) {
         Report(reportFd, '0');

@@ -1,4 +1,4 @@
-// The message box, with Qt 6 Widgets.
+// The message box, with Qt 6 Widgets (part of the Qt module).
 //
 // A direct run needs no window, so the toolkit is started only when a box is needed,
 // and then in a child process: Qt starts threads of its own, and the program must stay
@@ -21,17 +21,11 @@
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
+#include "platform/posix/qt/QtDesktop.h"
 
 namespace kirramo::posix {
 
 namespace {
-
-void WriteToStandardError(const std::string& text) {
-    std::string line = text;
-    if (line.empty() || line.back() != '\n') line += '\n';
-    std::fflush(stderr);
-    WriteAll(2, line.data(), line.size());
-}
 
 // The default font of a bare X server may have no Japanese glyphs; a Japanese font
 // behind it fills them in, with Japanese (not Chinese) glyph shapes.
@@ -98,23 +92,14 @@ void ExecBoxWithOwnToolkit(const std::string& text) {
 
 }  // namespace
 
-bool ToolkitCanShowWindows() {
-    switch (DetectDisplay()) {
-    case DisplayKind::X11:
-        return X11DisplayReachable();
-    case DisplayKind::Wayland: {
-        // Without DISPLAY the toolkit has only its Wayland platform plugin, which is
-        // packaged apart from the rest of it.
-        const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
-        return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
-    }
-    case DisplayKind::None:
-        break;
-    }
-    return false;
+bool WaylandToolkitSupported() {
+    // Without DISPLAY the toolkit has only its Wayland platform plugin, which is
+    // packaged apart from the rest of it.
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
 }
 
-void ShowMessageBox(const std::string& text) {
+void ShowMessageBoxQt(const std::string& text) {
     if (DetectDisplay() == DisplayKind::None) {
         WriteToStandardError(text);
         return;

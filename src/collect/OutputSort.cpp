@@ -1,0 +1,358 @@
+#include "collect/OutputSort.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <numeric>
+
+namespace kirramo {
+
+namespace {
+
+// Lines per batch handed to the second thread; the thread starts with the first batch,
+// so a run with fewer lines never starts one.
+constexpr size_t kBatchLines = 2048;
+// Batches waiting beyond this number are keyed by the collecting thread itself, so the
+// copies waiting for the second thread stay few however fast the collection runs.
+constexpr size_t kMostWaiting = 2;
+// Keys and items are kept in pieces of at least this size. The system's allocator maps
+// a piece this large on its own and takes it back as soon as it is freed, so the memory
+// of a large sort is free again before the output text is built. (Pieces that are not
+// touched cost address space only.)
+constexpr size_t kPieceBytes = (size_t{32} << 20) + 4096;
+
+const unsigned char kNoKey[1] = {0};
+
+// Compares the byte string a1 a2 with the byte string b1 b2.
+int CompareJoined(const unsigned char* a1, size_t n1, const unsigned char* a2, size_t n2,
+                  const unsigned char* b1, size_t m1, const unsigned char* b2, size_t m2) {
+    for (;;) {
+        if (n1 == 0) {
+            if (n2 == 0) return (m1 == 0 && m2 == 0) ? 0 : -1;
+            a1 = a2;
+            n1 = n2;
+            n2 = 0;
+            continue;
+        }
+        if (m1 == 0) {
+            if (m2 == 0) return 1;
+            b1 = b2;
+            m1 = m2;
+            m2 = 0;
+            continue;
+        }
+        const size_t k = std::min(n1, m1);
+        if (const int c = std::memcmp(a1, b1, k); c != 0) return c;
+        a1 += k;
+        b1 += k;
+        n1 -= k;
+        m1 -= k;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The order of the sorted list: keys, then (for equal keys) an empty line first, then
+// the builder's finer comparison, then the order of the lines. `text(line)` gives the
+// text of a line.
+template <typename TextOf>
+bool ItemBefore(const OutputSorter::Item& a, const OutputSorter::Item& b, SortKeyBuilder& builder,
+                const TextOf& text) {
+    if (const int c = CompareItemKeys(a, b); c != 0) return c < 0;
+    const std::string_view ta = text(a.line), tb = text(b.line);
+    if (ta.empty() != tb.empty()) return ta.empty();
+    if (const int c = builder.CompareEqualKeys(ta, tb); c != 0) return c < 0;
+    return a.line < b.line;
+}
+
+}  // namespace
+
+int CompareItemKeys(const OutputSorter::Item& a, const OutputSorter::Item& b) {
+    if (a.head == b.head && a.headLength == b.headLength) {
+        // Lines below the same folder: only the rest of each line counts.
+        const int c = std::memcmp(a.tail, b.tail, std::min(a.tailLength, b.tailLength));
+        if (c != 0) return c;
+        return a.tailLength < b.tailLength ? -1 : a.tailLength > b.tailLength ? 1 : 0;
+    }
+    return CompareJoined(a.head, a.headLength, a.tail, a.tailLength, b.head, b.headLength, b.tail,
+                         b.tailLength);
+}
+
+OutputSorter::OutputSorter(Platform& platform)
+    : platform_(platform), separator_(platform.Separator()) {
+    if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder())
+        mine_ = std::make_unique<KeyStore>(std::move(builder), separator_);
+}
+
+OutputSorter::~OutputSorter() { Stop(); }
+
+void OutputSorter::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void OutputSorter::KeyStore::NewBlock(size_t atLeast) {
+    const size_t size = std::max(atLeast, kPieceBytes);
+    blocks_.emplace_back(new unsigned char[size]);
+    free_ = blocks_.back().get();
+    room_ = size;
+}
+
+OutputSorter::Item* OutputSorter::KeyStore::Items(size_t count) {
+    if (count > itemRoom_) {
+        const size_t size = std::max(count, kPieceBytes / sizeof(Item));
+        itemBlocks_.emplace_back(new Item[size]);
+        freeItems_ = itemBlocks_.back().get();
+        itemRoom_ = size;
+    }
+    Item* items = freeItems_;
+    freeItems_ += count;
+    itemRoom_ -= count;
+    return items;
+}
+
+const unsigned char* OutputSorter::KeyStore::Write(std::string_view before, std::string_view text,
+                                                   uint32_t& length) {
+    for (;;) {
+        const size_t space = room_ >= before.size() ? room_ - before.size() : 0;
+        unsigned char* at = free_ != nullptr && room_ >= before.size() ? free_ + before.size() : nullptr;
+        const size_t n = builder_->Key(text, at, at ? space : 0);
+        if (at != nullptr && n <= space) {
+            std::memcpy(free_, before.data(), before.size());
+            const unsigned char* key = free_;
+            length = static_cast<uint32_t>(before.size() + n);
+            free_ += length;
+            room_ -= length;
+            return key;
+        }
+        NewBlock(before.size() + n + 1);  // the rest of the old block stays unused
+    }
+}
+
+OutputSorter::Item OutputSorter::KeyStore::Add(std::string_view line, size_t index, bool join) {
+    Item item{kNoKey, kNoKey, 0, 0, static_cast<uint32_t>(index)};
+    if (line.empty()) return item;
+    if (!join) {
+        item.tail = Write({}, line, item.tailLength);
+        return item;
+    }
+    // The longest part shared with the last line that ends with a separator; its key
+    // is known, part by part. Parts not shared any more are dropped, and the shared
+    // part is keyed one separator further at a time, each from the key before it.
+    size_t common = 0;
+    const size_t most = std::min(line.size(), last_.size());
+    while (common < most && line[common] == last_[common]) ++common;
+    const size_t cut = common == 0 ? 0 : line.rfind(separator_, common - 1) + 1;  // npos + 1 is 0
+    while (!parts_.empty() && parts_.back().end > cut) parts_.pop_back();
+    for (;;) {
+        const size_t from = parts_.empty() ? 0 : parts_.back().end;
+        if (from >= cut) break;
+        const size_t end = line.find(separator_, from) + 1;
+        std::string_view before;
+        if (!parts_.empty())
+            before = std::string_view(reinterpret_cast<const char*>(parts_.back().key), parts_.back().length);
+        Part part{end, nullptr, 0};
+        part.key = Write(before, line.substr(from, end - from), part.length);
+        parts_.push_back(part);
+    }
+    size_t from = 0;
+    if (!parts_.empty()) {
+        item.head = parts_.back().key;
+        item.headLength = parts_.back().length;
+        from = parts_.back().end;
+    }
+    item.tail = Write({}, line.substr(from), item.tailLength);
+    last_.assign(line);
+    return item;
+}
+
+void OutputSorter::MakeKeys(KeyStore& store, Batch& batch) {
+    const bool join = join_.load(std::memory_order_relaxed);
+    const size_t count = batch.count;
+    Item* items = store.Items(count);
+    size_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+        std::string_view line(batch.text.data() + start, batch.ends[i] - start);
+        items[i] = store.Add(line, batch.first + i, join);
+        start = batch.ends[i];
+    }
+    const auto text = [&](uint32_t line) {
+        const size_t i = line - batch.first;
+        const size_t begin = i == 0 ? 0 : batch.ends[i - 1];
+        return std::string_view(batch.text.data() + begin, batch.ends[i] - begin);
+    };
+    std::sort(items, items + count,
+              [&](const Item& a, const Item& b) { return ItemBefore(a, b, store.Builder(), text); });
+    batch.items = items;
+    // The copy of the text is no longer needed.
+    std::string().swap(batch.text);
+    std::vector<uint32_t>().swap(batch.ends);
+}
+
+void OutputSorter::WorkerLoop() {
+    // Asked here, so that the collecting thread does not wait for the answer.
+    if (worker_->Builder().KeysJoinAfter(separator_)) join_.store(true, std::memory_order_relaxed);
+    for (;;) {
+        std::unique_ptr<Batch> batch;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
+            if (waiting_.empty()) return;
+            batch = std::move(waiting_.front());
+            waiting_.pop_front();
+        }
+        try {
+            MakeKeys(*worker_, *batch);
+        } catch (const std::exception&) {
+            // Out of memory here: the batch goes back, the collecting thread keys it.
+            batch->items = nullptr;
+            std::lock_guard<std::mutex> lock(mutex_);
+            waiting_.push_back(std::move(batch));
+            return;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_.push_back(std::move(batch));
+    }
+}
+
+void OutputSorter::LinesAdded(const std::vector<std::string>& lines) {
+    if (!mine_) return;
+    size_t end = lines.size();
+    if (end > 0 && lines[end - 1].empty()) --end;
+    if (end < handed_ + kBatchLines || end >= std::numeric_limits<uint32_t>::max()) return;
+    size_t bytes = 0;
+    for (size_t i = handed_; i < end; ++i) bytes += lines[i].size();
+    if (bytes >= std::numeric_limits<uint32_t>::max()) return;  // keyed at the end instead
+
+    auto batch = std::make_unique<Batch>();
+    batch->first = handed_;
+    batch->count = end - handed_;
+    batch->text.reserve(bytes);
+    batch->ends.reserve(end - handed_);
+    for (size_t i = handed_; i < end; ++i) {
+        batch->text += lines[i];
+        batch->ends.push_back(static_cast<uint32_t>(batch->text.size()));
+    }
+    handed_ = end;
+
+    if (!thread_.joinable() && !worker_) {
+        if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder()) {
+            worker_ = std::make_unique<KeyStore>(std::move(builder), separator_);
+            try {
+                thread_ = std::thread([this] { WorkerLoop(); });
+            } catch (const std::exception&) {
+                // No thread to be had: this thread makes every key.
+            }
+        }
+    }
+    std::unique_ptr<Batch> own;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (thread_.joinable()) {
+            waiting_.push_back(std::move(batch));
+            if (waiting_.size() > kMostWaiting) {
+                own = std::move(waiting_.back());
+                waiting_.pop_back();
+            }
+        } else {
+            own = std::move(batch);
+        }
+    }
+    wake_.notify_one();
+    if (own) {
+        MakeKeys(*mine_, *own);
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_.push_back(std::move(own));
+    }
+}
+
+void OutputSorter::HelpWithWaiting() {
+    for (;;) {
+        std::unique_ptr<Batch> batch;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (waiting_.empty()) return;
+            batch = std::move(waiting_.back());
+            waiting_.pop_back();
+        }
+        MakeKeys(*mine_, *batch);
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_.push_back(std::move(batch));
+    }
+}
+
+std::vector<size_t> OutputSorter::Order(const std::vector<std::string>& lines) {
+    const size_t n = lines.size();
+    if (!mine_ || n >= std::numeric_limits<uint32_t>::max() || handed_ > n) {
+        Stop();
+        return OrderBySortKeys(lines);
+    }
+
+    // The lines not handed over yet are keyed here, directly from their place, while
+    // the second thread finishes its batches; then this thread helps with those left.
+    SortKeyBuilder& builder = mine_->Builder();
+    const auto text = [&](uint32_t line) { return std::string_view(lines[line]); };
+    const auto before = [&](const Item& a, const Item& b) { return ItemBefore(a, b, builder, text); };
+    const bool join = join_.load(std::memory_order_relaxed);
+    Item* rest = mine_->Items(n - handed_);
+    for (size_t i = handed_; i < n; ++i) rest[i - handed_] = mine_->Add(lines[i], i, join);
+    std::sort(rest, rest + (n - handed_), before);
+    HelpWithWaiting();
+    Stop();
+    HelpWithWaiting();  // any batch that the second thread gave back
+
+    // Each batch is sorted already: the runs are merged, the smallest head first.
+    struct Run {
+        const Item* next;
+        const Item* end;
+    };
+    std::vector<Run> runs;
+    runs.reserve(done_.size() + 1);
+    if (n > handed_) runs.push_back({rest, rest + (n - handed_)});
+    for (const std::unique_ptr<Batch>& batch : done_)
+        if (batch->count > 0) runs.push_back({batch->items, batch->items + batch->count});
+    const auto later = [&](const Run& a, const Run& b) { return before(*b.next, *a.next); };
+    std::make_heap(runs.begin(), runs.end(), later);
+    std::vector<size_t> order;
+    order.reserve(n);
+    while (!runs.empty()) {
+        std::pop_heap(runs.begin(), runs.end(), later);
+        Run& run = runs.back();
+        order.push_back(run.next->line);
+        if (++run.next == run.end)
+            runs.pop_back();
+        else
+            std::push_heap(runs.begin(), runs.end(), later);
+    }
+    // The keys are dropped before the caller builds the text.
+    done_.clear();
+    mine_.reset();
+    worker_.reset();
+    return order;
+}
+
+std::vector<size_t> OutputSorter::OrderBySortKeys(const std::vector<std::string>& lines) {
+    const std::vector<std::string> keys = platform_.SortKeys(lines);
+    std::vector<size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    // Empty lines (the placeholder first among them) go before every other line,
+    // whatever key the platform gives an empty text; equal keys keep their order.
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const bool emptyA = lines[a].empty(), emptyB = lines[b].empty();
+        if (emptyA != emptyB) return emptyA;
+        return keys[a] < keys[b];
+    });
+    return order;
+}
+
+OutputSorter::KeyStore::KeyStore(std::unique_ptr<SortKeyBuilder> builder, char separator)
+    : builder_(std::move(builder)), separator_(separator) {}
+
+}  // namespace kirramo

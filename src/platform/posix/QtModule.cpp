@@ -1,0 +1,80 @@
+#include "platform/posix/QtModule.h"
+
+#include <dlfcn.h>
+
+#include <initializer_list>
+
+#include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
+
+#ifndef KIRRAMO_QT_MODULE_DIR
+#define KIRRAMO_QT_MODULE_DIR "../lib/kirramo"
+#endif
+
+namespace kirramo::posix {
+
+namespace {
+
+constexpr const char* kModuleName = "kirramo-qt.so";
+
+const QtModuleApi* OpenModule(const std::string& path) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return nullptr;
+    auto entry = reinterpret_cast<QtModuleEntryFunction>(dlsym(handle, kQtModuleEntry));
+    const QtModuleApi* api = entry ? entry() : nullptr;
+    if (api && api->version == kQtModuleVersion) return api;
+    dlclose(handle);
+    return nullptr;
+}
+
+}  // namespace
+
+const QtModuleApi* LoadQtModule() {
+    // Loaded once for the process: the toolkit, once started, stays.
+    static const QtModuleApi* const api = []() -> const QtModuleApi* {
+        const std::string program = ProgramPath();
+        const size_t slash = program.rfind('/');
+        if (slash == std::string::npos) return nullptr;
+        const std::string folder = program.substr(0, slash + 1);
+        // Beside the program (the build folder), then where it is installed (the
+        // module folder relative to the program's).
+        for (const std::string& path : {folder + kModuleName,
+                                        folder + KIRRAMO_QT_MODULE_DIR + "/" + kModuleName}) {
+            if (const QtModuleApi* found = OpenModule(path)) return found;
+        }
+        return nullptr;
+    }();
+    return api;
+}
+
+void ShowMessageBox(const std::string& text) {
+    if (DetectDisplay() != DisplayKind::None) {
+        if (const QtModuleApi* qt = LoadQtModule()) {
+            qt->showMessageBox(text);
+            return;
+        }
+    }
+    WriteToStandardError(text);
+}
+
+bool ToolkitCanShowWindows() {
+    switch (DetectDisplay()) {
+    case DisplayKind::X11:
+        return X11DisplayReachable() && LoadQtModule() != nullptr;
+    case DisplayKind::Wayland: {
+        const QtModuleApi* qt = LoadQtModule();
+        return qt != nullptr && qt->waylandSupported();
+    }
+    case DisplayKind::None:
+        break;
+    }
+    return false;
+}
+
+bool QtModuleWindowHost::CanShowWindow() { return ToolkitCanShowWindows(); }
+
+void QtModuleWindowHost::ShowSettingsWindow(Session& session, Platform& platform) {
+    if (const QtModuleApi* qt = LoadQtModule()) qt->showSettingsWindow(session, platform);
+}
+
+}  // namespace kirramo::posix
