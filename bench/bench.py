@@ -273,11 +273,14 @@ def machine():
 
 
 def fs_type(path):
-    try:
-        out = subprocess.run(["stat", "-f", "-c", "%T", path], capture_output=True, text=True)
-        return out.stdout.strip()
-    except OSError:
-        return "?"
+    for cmd in (["findmnt", "-n", "-o", "FSTYPE", "-T", path], ["stat", "-f", "-c", "%T", path]):
+        try:
+            out = subprocess.run(cmd, capture_output=True, text=True).stdout.strip()
+        except OSError:
+            continue
+        if out:
+            return out
+    return "?"
 
 
 # ---- Scenarios ----
@@ -421,7 +424,8 @@ def main():
         verdict = "" if goal is None else (f"≤ {goal:g}: " + ("met" if ratio <= goal else "MISSED"))
         okt = "" if ok is None else ("yes" if ok else "NO")
         rms = "" if rm != rm else f"{rm:.3f}"
-        print(f"| {sid} | {rname} | {km:.3f} | {rms} | {ratio:.2f} | {verdict} "
+        cell = rname.replace("|", "\\|")  # a pipe in a rival's name would end its cell
+        print(f"| {sid} | {cell} | {km:.3f} | {rms} | {ratio:.2f} | {verdict} "
               f"| {mem / 1024:.1f} MiB | {size:,} | {okt} |")
     return 1 if failed else 0
 

@@ -82,9 +82,18 @@ int CompareItemKeys(const OutputSorter::Item& a, const OutputSorter::Item& b) {
 }
 
 OutputSorter::OutputSorter(Platform& platform)
-    : platform_(platform), separator_(platform.Separator()) {
-    if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder())
-        mine_ = std::make_unique<KeyStore>(std::move(builder), separator_);
+    : platform_(platform), separator_(platform.Separator()) {}
+
+bool OutputSorter::HaveBuilder() {
+    // Made when the first keys are needed: a run that sorts nothing (one line, or a
+    // tree listing) never opens the collation.
+    if (!mine_ && !noBuilder_) {
+        if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder())
+            mine_ = std::make_unique<KeyStore>(std::move(builder), separator_);
+        else
+            noBuilder_ = true;
+    }
+    return mine_ != nullptr;
 }
 
 OutputSorter::~OutputSorter() { Stop(); }
@@ -197,8 +206,12 @@ void OutputSorter::MakeKeys(KeyStore& store, Batch& batch) {
 }
 
 void OutputSorter::WorkerLoop() {
-    // Asked here, so that the collecting thread does not wait for the answer.
-    if (worker_->Builder().KeysJoinAfter(separator_)) join_.store(true, std::memory_order_relaxed);
+    // Asked here, so that the collecting thread does not wait for the answer; keys
+    // stay whole when the question cannot be answered.
+    try {
+        if (worker_->Builder().KeysJoinAfter(separator_)) join_.store(true, std::memory_order_relaxed);
+    } catch (const std::exception&) {
+    }
     for (;;) {
         std::unique_ptr<Batch> batch;
         {
@@ -223,10 +236,10 @@ void OutputSorter::WorkerLoop() {
 }
 
 void OutputSorter::LinesAdded(const std::vector<std::string>& lines) {
-    if (!mine_) return;
     size_t end = lines.size();
     if (end > 0 && lines[end - 1].empty()) --end;
     if (end < handed_ + kBatchLines || end >= std::numeric_limits<uint32_t>::max()) return;
+    if (!HaveBuilder()) return;
     size_t bytes = 0;
     for (size_t i = handed_; i < end; ++i) bytes += lines[i].size();
     if (bytes >= std::numeric_limits<uint32_t>::max()) return;  // keyed at the end instead
@@ -290,7 +303,20 @@ void OutputSorter::HelpWithWaiting() {
 
 std::vector<size_t> OutputSorter::Order(const std::vector<std::string>& lines) {
     const size_t n = lines.size();
-    if (!mine_ || n >= std::numeric_limits<uint32_t>::max() || handed_ > n) {
+    // With one line that is not empty (or none) the order is known: the empty lines
+    // first, in their order.
+    size_t filled = 0, last = 0;
+    for (size_t i = 0; i < n && filled < 2; ++i)
+        if (!lines[i].empty()) ++filled, last = i;
+    if (filled < 2 && handed_ == 0) {
+        std::vector<size_t> order;
+        order.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            if (lines[i].empty()) order.push_back(i);
+        if (filled == 1) order.push_back(last);
+        return order;
+    }
+    if (!HaveBuilder() || n >= std::numeric_limits<uint32_t>::max() || handed_ > n) {
         Stop();
         return OrderBySortKeys(lines);
     }

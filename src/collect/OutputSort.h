@@ -94,6 +94,8 @@ private:
 
     // Keys a batch and sorts its items.
     void MakeKeys(KeyStore& store, Batch& batch);
+    // Makes the collecting thread's key store; false where the platform has no builder.
+    bool HaveBuilder();
     void WorkerLoop();
     // Keys the waiting batches on the calling thread.
     void HelpWithWaiting();
@@ -103,6 +105,7 @@ private:
     Platform& platform_;
     const char separator_;
     std::unique_ptr<KeyStore> mine_;    // the collecting thread's keys
+    bool noBuilder_ = false;            // the platform has no key builder
     std::unique_ptr<KeyStore> worker_;  // the second thread's keys
     size_t handed_ = 0;                 // lines taken so far
     // Whether keys may be shared after the separator: learnt by the second thread

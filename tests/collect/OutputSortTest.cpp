@@ -140,15 +140,18 @@ std::vector<size_t> SortedInPieces(BuilderPlatform& fs, std::vector<std::string>
 TEST(OutputSorter, OrderIsTheOrderOfOneSortAtTheEnd) {
     for (bool joins : {true, false}) {
         for (bool decideCase : {true, false}) {
-            for (size_t count : {size_t{0}, size_t{1}, size_t{7}, size_t{3000}, size_t{30000}}) {
+            for (size_t count : {size_t{0}, size_t{1}, size_t{2}, size_t{7}, size_t{3000}, size_t{30000}}) {
                 BuilderPlatform fs;
                 fs.joins = joins;
                 fs.decideCase = decideCase;
                 const std::vector<std::string> lines = WalkLikeLines(count, static_cast<unsigned>(count));
                 EXPECT_EQ(SortedInPieces(fs, lines, 7), ExpectedOrder(lines, decideCase))
                     << "joins " << joins << " case " << decideCase << " count " << count;
-                // A second thread (with a builder of its own) only for many lines.
-                EXPECT_EQ(fs.builders, count >= 3000 ? 2 : 1) << count;
+                // A second thread (with a builder of its own) only for many lines, and
+                // no builder at all (no collation opened) with one line or none to order.
+                const size_t filled = static_cast<size_t>(
+                    std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return !l.empty(); }));
+                EXPECT_EQ(fs.builders, count >= 3000 ? 2 : filled >= 2 ? 1 : 0) << count;
             }
         }
     }
@@ -166,6 +169,10 @@ TEST(OutputSorter, LastEmptyLineMayStillBeReplaced) {
     lines.push_back("C:\\B");
     sorter.LinesAdded(lines);
     EXPECT_EQ(sorter.Order(lines), ExpectedOrder(lines, true));
+    // One line among empty ones: the empty ones first, without any key.
+    BuilderPlatform few;
+    EXPECT_EQ(OutputSorter(few).Order({"x", "", ""}), (std::vector<size_t>{1, 2, 0}));
+    EXPECT_EQ(few.builders, 0);
 }
 
 TEST(OutputSorter, KeysInTwoPartsCompareAsWholeKeys) {

@@ -157,8 +157,6 @@ struct PosixPlatform::Impl {
 };
 
 PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
-    // Before the run allocates anything much.
-    UseLargePagesForTheHeap();
     std::string cwd;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
@@ -218,6 +216,9 @@ std::optional<EntryInfo> PosixPlatform::Stat(const std::string& path, InfoWanted
 }
 
 std::unique_ptr<DirReader> PosixPlatform::OpenDir(const std::string& folder, InfoWanted wanted) {
+    // A listing may make many lines: from here on the heap takes large pages. A run
+    // that lists no folder never pays for them.
+    UseLargePagesForTheHeap();
     return OpenFolder(folder, wanted);
 }
 
@@ -373,6 +374,7 @@ WaitResult PosixPlatform::ShellAndWait(const std::vector<std::string>& argv, int
 
 std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
                                                                          bool withFiles) {
+    UseLargePagesForTheHeap();
     return RenderTree(folder, withFiles);
 }
 
