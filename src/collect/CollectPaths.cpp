@@ -53,9 +53,11 @@ void ReplaceAll(std::string& text, char from, std::string_view to) {
     text = std::move(out);
 }
 
-bool PutOnClipboard(Platform& platform, const std::string& text) {
+// Places the text, trying again while another program holds the clipboard.
+template <typename Place>
+bool PutOnClipboard(Platform& platform, const Place& place) {
     for (int attempt = 1; attempt <= kClipboardTries; ++attempt) {
-        if (platform.SetClipboardText(text)) return true;
+        if (place()) return true;
         if (attempt < kClipboardTries) platform.SleepMs(kClipboardPauseMs);
     }
     return false;
@@ -83,33 +85,66 @@ std::string MissingPathMessage(const std::vector<std::string>& paths) {
 
 namespace {
 
-// BuildOutputText with the sorter that has seen the lines while they were collected.
-std::string BuildText(Session& session, Platform& platform, const std::vector<std::string>& lines,
-                      ItemMode lastMode, OutputSorter& sorter) {
-    const OptionSet& o = session.options;
-    const size_t n = lines.size();
+// The output text: the lines in their final order joined with CR LF, less a CR LF at
+// the very start (that is the empty first line and the break after it, or the first
+// two characters of a first line that begins with CR LF), and a closing CR LF when
+// asked for or when there are more than two lines. Kept as pieces of the lines, so
+// that a long listing need not be copied into one string to be written out.
+class OutputLines : public TextPieces {
+public:
+    OutputLines(const std::vector<std::string>& lines, std::vector<size_t> order, bool closingBreak)
+        : lines_(lines), order_(std::move(order)) {
+        const size_t n = lines_.size();
+        if (n >= 2 && LineAt(0).empty())
+            first_ = 1;
+        else if (n >= 1 && LineAt(0).starts_with(kCrLf))
+            skip_ = 2;
+        closing_ = closingBreak || n > 2;
+    }
+
+    size_t Size() const override {
+        // A line left out at the start is empty, so every line's length counts.
+        size_t total = closing_ ? 2 : 0;
+        for (const std::string& line : lines_) total += line.size();
+        const size_t written = lines_.size() - first_;
+        if (written > 1) total += 2 * (written - 1);
+        return total - skip_;
+    }
+
+    bool Each(const std::function<bool(std::string_view)>& sink) const override {
+        for (size_t i = first_; i < lines_.size(); ++i) {
+            if (i > first_ && !sink(kCrLf)) return false;
+            std::string_view line = LineAt(i);
+            if (i == 0) line.remove_prefix(skip_);
+            if (!line.empty() && !sink(line)) return false;
+        }
+        return !closing_ || sink(kCrLf);
+    }
+
+private:
+    const std::string& LineAt(size_t i) const { return order_.empty() ? lines_[i] : lines_[order_[i]]; }
+
+    const std::vector<std::string>& lines_;
+    const std::vector<size_t> order_;
+    size_t first_ = 0;  // the first line written
+    size_t skip_ = 0;   // bytes left out at the start of line 0
+    bool closing_ = false;
+};
+
+// The lines in their output order, with the sorter that has seen them while they were
+// collected. A tree listing keeps the order of its lines.
+OutputLines Arrange(const Session& session, const std::vector<std::string>& lines, ItemMode lastMode,
+                    OutputSorter& sorter) {
     std::vector<size_t> order;
     if (lastMode != kModeTreeFolders && lastMode != kModeTreeFiles) order = sorter.Order(lines);
-    auto lineAt = [&](size_t i) -> const std::string& { return order.empty() ? lines[i] : lines[order[i]]; };
+    return OutputLines(lines, std::move(order), session.options.G1Frtn);
+}
 
-    // The lines joined with CR LF, less a CR LF at the very start: that is the empty
-    // first line and the break after it, or the first two characters of a first line
-    // that begins with CR LF.
-    size_t i = 0, skip = 0;
-    if (n >= 2 && lineAt(0).empty())
-        i = 1;
-    else if (n >= 1 && lineAt(0).starts_with(kCrLf))
-        skip = 2;
-    size_t total = 2;
-    for (const std::string& line : lines) total += line.size() + 2;
-    std::string text;
-    text.reserve(total);
-    for (const size_t first = i; i < n; ++i) {
-        if (i > first) text += kCrLf;
-        text.append(lineAt(i), i == 0 ? skip : 0);
-    }
-    if (o.G1Frtn || n > 2) text += kCrLf;
+bool WantsRewriting(const OptionSet& o) { return o.GUpper || o.GRepYen || o.GRepSP; }
 
+// The joined text with the whole-text rewritings applied.
+std::string RewrittenText(const OptionSet& o, Platform& platform, const OutputLines& out) {
+    std::string text = out.Joined();
     // Fixed order: upper case first, then "\" to "/", then " " to "%20".
     if (o.GUpper) text = platform.UpperCase(text);
     if (o.GRepYen) ReplaceAll(text, '\\', "/");
@@ -122,7 +157,7 @@ std::string BuildText(Session& session, Platform& platform, const std::vector<st
 std::string BuildOutputText(Session& session, Platform& platform, std::vector<std::string>& lines,
                             ItemMode lastMode) {
     OutputSorter sorter(platform);
-    return BuildText(session, platform, lines, lastMode, sorter);
+    return RewrittenText(session.options, platform, Arrange(session, lines, lastMode, sorter));
 }
 
 bool CollectPaths(Session& session, Platform& platform) {
@@ -178,8 +213,15 @@ bool CollectPaths(Session& session, Platform& platform) {
         sorter.LinesAdded(lines);
     }
 
-    const std::string text = BuildText(session, platform, lines, lastMode, sorter);
-    if (PutOnClipboard(platform, text)) return true;
+    const OutputLines out = Arrange(session, lines, lastMode, sorter);
+    bool placed;
+    if (WantsRewriting(o)) {
+        const std::string text = RewrittenText(o, platform, out);
+        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardText(text); });
+    } else {
+        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardPieces(out); });
+    }
+    if (placed) return true;
     platform.MessageBox(kClipboardBusyMessage);
     return false;
 }

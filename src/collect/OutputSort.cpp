@@ -68,6 +68,45 @@ bool ItemBefore(const OutputSorter::Item& a, const OutputSorter::Item& b, SortKe
     return a.line < b.line;
 }
 
+// A sorted run of items, from next up to end.
+struct Run {
+    const OutputSorter::Item* next;
+    const OutputSorter::Item* end;
+};
+
+// Writes the lines of the `count` smallest items of the runs to out, smallest first.
+template <typename Before>
+void MergeFromFront(std::vector<Run> runs, size_t* out, size_t count, const Before& before) {
+    const auto later = [&](const Run& a, const Run& b) { return before(*b.next, *a.next); };
+    std::make_heap(runs.begin(), runs.end(), later);
+    for (size_t i = 0; i < count; ++i) {
+        std::pop_heap(runs.begin(), runs.end(), later);
+        Run& run = runs.back();
+        out[i] = run.next->line;
+        if (++run.next == run.end)
+            runs.pop_back();
+        else
+            std::push_heap(runs.begin(), runs.end(), later);
+    }
+}
+
+// Writes the lines of the `count` largest items of the runs to the end of out[0, count),
+// largest last.
+template <typename Before>
+void MergeFromBack(std::vector<Run> runs, size_t* out, size_t count, const Before& before) {
+    const auto earlier = [&](const Run& a, const Run& b) { return before(a.end[-1], b.end[-1]); };
+    std::make_heap(runs.begin(), runs.end(), earlier);
+    for (size_t i = count; i-- > 0;) {
+        std::pop_heap(runs.begin(), runs.end(), earlier);
+        Run& run = runs.back();
+        out[i] = run.end[-1].line;
+        if (--run.end == run.next)
+            runs.pop_back();
+        else
+            std::push_heap(runs.begin(), runs.end(), earlier);
+    }
+}
+
 }  // namespace
 
 int CompareItemKeys(const OutputSorter::Item& a, const OutputSorter::Item& b) {
@@ -186,23 +225,13 @@ void OutputSorter::MakeKeys(KeyStore& store, Batch& batch) {
     const bool join = join_.load(std::memory_order_relaxed);
     const size_t count = batch.count;
     Item* items = store.Items(count);
-    size_t start = 0;
-    for (size_t i = 0; i < count; ++i) {
-        std::string_view line(batch.text.data() + start, batch.ends[i] - start);
-        items[i] = store.Add(line, batch.first + i, join);
-        start = batch.ends[i];
-    }
-    const auto text = [&](uint32_t line) {
-        const size_t i = line - batch.first;
-        const size_t begin = i == 0 ? 0 : batch.ends[i - 1];
-        return std::string_view(batch.text.data() + begin, batch.ends[i] - begin);
-    };
+    for (size_t i = 0; i < count; ++i) items[i] = store.Add(batch.lines[i], batch.first + i, join);
+    const auto text = [&](uint32_t line) { return batch.lines[line - batch.first]; };
     std::sort(items, items + count,
               [&](const Item& a, const Item& b) { return ItemBefore(a, b, store.Builder(), text); });
     batch.items = items;
-    // The copy of the text is no longer needed.
-    std::string().swap(batch.text);
-    std::vector<uint32_t>().swap(batch.ends);
+    std::vector<std::string_view>().swap(batch.lines);
+    std::string().swap(batch.copied);
 }
 
 void OutputSorter::WorkerLoop() {
@@ -240,18 +269,30 @@ void OutputSorter::LinesAdded(const std::vector<std::string>& lines) {
     if (end > 0 && lines[end - 1].empty()) --end;
     if (end < handed_ + kBatchLines || end >= std::numeric_limits<uint32_t>::max()) return;
     if (!HaveBuilder()) return;
-    size_t bytes = 0;
-    for (size_t i = handed_; i < end; ++i) bytes += lines[i].size();
-    if (bytes >= std::numeric_limits<uint32_t>::max()) return;  // keyed at the end instead
+    // Whether a string holds its text inside itself (short texts), where it moves
+    // with the string.
+    const auto inside = [](const std::string& line) {
+        const char* at = line.data();
+        const char* self = reinterpret_cast<const char*>(&line);
+        return at >= self && at < self + sizeof(std::string);
+    };
+    size_t copiedBytes = 0;
+    for (size_t i = handed_; i < end; ++i)
+        if (inside(lines[i])) copiedBytes += lines[i].size();
 
     auto batch = std::make_unique<Batch>();
     batch->first = handed_;
     batch->count = end - handed_;
-    batch->text.reserve(bytes);
-    batch->ends.reserve(end - handed_);
+    batch->lines.reserve(end - handed_);
+    batch->copied.reserve(copiedBytes);  // never grows below, so views into it stay valid
     for (size_t i = handed_; i < end; ++i) {
-        batch->text += lines[i];
-        batch->ends.push_back(static_cast<uint32_t>(batch->text.size()));
+        if (inside(lines[i])) {
+            const size_t at = batch->copied.size();
+            batch->copied += lines[i];
+            batch->lines.emplace_back(batch->copied.data() + at, lines[i].size());
+        } else {
+            batch->lines.emplace_back(lines[i]);
+        }
     }
     handed_ = end;
 
@@ -334,29 +375,30 @@ std::vector<size_t> OutputSorter::Order(const std::vector<std::string>& lines) {
     Stop();
     HelpWithWaiting();  // any batch that the second thread gave back
 
-    // Each batch is sorted already: the runs are merged, the smallest head first.
-    struct Run {
-        const Item* next;
-        const Item* end;
-    };
+    // Each batch is sorted already: the runs are merged. A second thread takes the
+    // larger half from the runs' ends while this one takes the smaller half from their
+    // starts; the order is strict (equal keys are told apart by the line's index), so
+    // the halves meet exactly.
     std::vector<Run> runs;
     runs.reserve(done_.size() + 1);
     if (n > handed_) runs.push_back({rest, rest + (n - handed_)});
     for (const std::unique_ptr<Batch>& batch : done_)
         if (batch->count > 0) runs.push_back({batch->items, batch->items + batch->count});
-    const auto later = [&](const Run& a, const Run& b) { return before(*b.next, *a.next); };
-    std::make_heap(runs.begin(), runs.end(), later);
-    std::vector<size_t> order;
-    order.reserve(n);
-    while (!runs.empty()) {
-        std::pop_heap(runs.begin(), runs.end(), later);
-        Run& run = runs.back();
-        order.push_back(run.next->line);
-        if (++run.next == run.end)
-            runs.pop_back();
-        else
-            std::push_heap(runs.begin(), runs.end(), later);
+    std::vector<size_t> order(n);
+    const size_t front = n / 2;
+    std::thread back;
+    if (runs.size() > 1 && n >= 2 * kBatchLines && worker_) {
+        // The finer comparison of equal keys asks a builder: the second thread's own.
+        SortKeyBuilder& its = worker_->Builder();
+        const auto itsBefore = [&](const Item& a, const Item& b) { return ItemBefore(a, b, its, text); };
+        try {
+            back = std::thread([&, itsBefore] { MergeFromBack(runs, order.data() + front, n - front, itsBefore); });
+        } catch (const std::exception&) {
+            // No thread to be had: this thread merges the whole.
+        }
     }
+    MergeFromFront(runs, order.data(), back.joinable() ? front : n, before);
+    if (back.joinable()) back.join();
     // The keys are dropped before the caller builds the text.
     done_.clear();
     mine_.reset();

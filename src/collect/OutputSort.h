@@ -82,14 +82,16 @@ public:
     };
 
 private:
-    // Lines handed to the key makers: a copy of their text, so that the collection
-    // may go on growing (and moving) its lines meanwhile; replaced by their items.
+    // Lines handed to the key makers. A line's text stays where the line keeps it: a
+    // line taken never changes, and a string that holds its text outside itself keeps
+    // that text in place when the collection grows (and moves its strings). Only text
+    // held inside a string object, which moves with it, is copied.
     struct Batch {
-        size_t first = 0;            // index of its first line
-        size_t count = 0;            // its number of lines
-        std::string text;            // the lines' bytes one after the other
-        std::vector<uint32_t> ends;  // the end of each line in text
-        Item* items = nullptr;       // its items, sorted, once its keys are made
+        size_t first = 0;                     // index of its first line
+        size_t count = 0;                     // its number of lines
+        std::vector<std::string_view> lines;  // the lines' texts
+        std::string copied;                   // the texts that had to be copied
+        Item* items = nullptr;                // its items, sorted, once its keys are made
     };
 
     // Keys a batch and sorts its items.

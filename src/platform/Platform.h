@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,28 @@ public:
     // that lines below one folder can share the key of the folder's part. May take a
     // few milliseconds; asked once per sort.
     virtual bool KeysJoinAfter(char separator) = 0;
+};
+
+// A text kept in pieces (the output lines and the line breaks between them), so that it
+// can be written out without first being joined in one place.
+class TextPieces {
+public:
+    virtual ~TextPieces() = default;
+    // The length of the whole text in bytes.
+    virtual size_t Size() const = 0;
+    // Gives the pieces in order to sink; stops as soon as sink returns false and then
+    // returns false.
+    virtual bool Each(const std::function<bool(std::string_view)>& sink) const = 0;
+    // The whole text in one string.
+    std::string Joined() const {
+        std::string text;
+        text.reserve(Size());
+        Each([&](std::string_view piece) {
+            text += piece;
+            return true;
+        });
+        return text;
+    }
 };
 
 // Result codes of ShellAndWait.
@@ -201,6 +224,9 @@ public:
     // Puts the text on the clipboard as plain text; false while another program
     // holds it or when the clipboard cannot be reached.
     virtual bool SetClipboardText(const std::string& text) = 0;
+    // The same for a text in pieces. A platform that can take the text piece by piece
+    // overrides it; this one joins the pieces first.
+    virtual bool SetClipboardPieces(const TextPieces& text) { return SetClipboardText(text.Joined()); }
     // A modal message box titled "Kirramo" with one OK button and no icon.
     virtual void MessageBox(const std::string& text) = 0;
     // The screen-wide wait pointer on or off.

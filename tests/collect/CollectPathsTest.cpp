@@ -23,6 +23,7 @@ struct RunFixture : ::testing::Test {
     std::string Run(const std::string& commandLine) {
         fs.commandLine = commandLine;
         EXPECT_TRUE(CollectPaths(session, fs));
+        EXPECT_EQ(fs.clipboardSizeMismatches, 0);
         return fs.clipboard.value_or("<never set>");
     }
     std::string Build(V lines, ItemMode lastMode = kModeItem) {

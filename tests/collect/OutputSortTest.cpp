@@ -140,7 +140,7 @@ std::vector<size_t> SortedInPieces(BuilderPlatform& fs, std::vector<std::string>
 TEST(OutputSorter, OrderIsTheOrderOfOneSortAtTheEnd) {
     for (bool joins : {true, false}) {
         for (bool decideCase : {true, false}) {
-            for (size_t count : {size_t{0}, size_t{1}, size_t{2}, size_t{7}, size_t{3000}, size_t{30000}}) {
+            for (size_t count : {size_t{0}, size_t{1}, size_t{2}, size_t{7}, size_t{3000}, size_t{30001}}) {
                 BuilderPlatform fs;
                 fs.joins = joins;
                 fs.decideCase = decideCase;

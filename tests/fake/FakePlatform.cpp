@@ -421,6 +421,12 @@ bool FakePlatform::SetClipboardText(const std::string& text) {
     return true;
 }
 
+bool FakePlatform::SetClipboardPieces(const TextPieces& text) {
+    const std::string joined = text.Joined();
+    if (joined.size() != text.Size()) ++clipboardSizeMismatches;
+    return SetClipboardText(joined);
+}
+
 void FakePlatform::SetWaitCursor(bool on) {
     waitCursorCalls.push_back(on);
     waitCursorOn = on;

@@ -95,6 +95,7 @@ public:
     std::optional<std::string> clipboard;          // nullopt until first emptied or set
     int clipboardEmptyCalls = 0;
     int clipboardSetAttempts = 0;                  // SetClipboardText calls, failed ones too
+    int clipboardSizeMismatches = 0;               // pieces whose Size() was wrong
     int clipboardBusyFor = 0;                      // this many more Set attempts fail
     bool clipboardEmptyFails = false;
 
@@ -157,6 +158,8 @@ public:
 
     bool EmptyClipboard() override;
     bool SetClipboardText(const std::string& text) override;
+    // Joins the pieces, counting a text whose Size() is not its joined length.
+    bool SetClipboardPieces(const TextPieces& text) override;
     void MessageBox(const std::string& text) override { messages.push_back(text); }
     void SetWaitCursor(bool on) override;
 

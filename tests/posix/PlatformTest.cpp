@@ -279,11 +279,35 @@ TEST(PosixClipboard, WithoutDisplayTheTextGoesToStandardOutput) {
     close(fd);
     EXPECT_EQ(ReadFile(t / "out"), text);
 
+    // In pieces: many small ones across the buffer's edges, and one larger than it.
+    struct Pieces : TextPieces {
+        std::vector<std::string> parts;
+        size_t Size() const override {
+            size_t n = 0;
+            for (const std::string& part : parts) n += part.size();
+            return n;
+        }
+        bool Each(const std::function<bool(std::string_view)>& sink) const override {
+            for (const std::string& part : parts)
+                if (!sink(part)) return false;
+            return true;
+        }
+    } pieces;
+    for (int i = 0; i < 40000; ++i) pieces.parts.push_back("/home/aiko/写真/" + std::to_string(i) + "\r\n");
+    pieces.parts.push_back(std::string(300000, 'y'));
+    pieces.parts.push_back("end");
+    fd = open((t / "pieces").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(WithStdout(fd, [&] { return p.SetClipboardPieces(pieces); }));
+    close(fd);
+    EXPECT_EQ(ReadFile(t / "pieces"), pieces.Joined());
+
     // A pipe nobody reads and an output that cannot be written give false, not a crash.
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     close(fds[0]);
     EXPECT_FALSE(WithStdout(fds[1], [&] { return p.SetClipboardText("x"); }));
+    EXPECT_FALSE(WithStdout(fds[1], [&] { return p.SetClipboardPieces(pieces); }));
     close(fds[1]);
     int readOnly = open("/dev/null", O_RDONLY);
     EXPECT_FALSE(WithStdout(readOnly, [&] { return p.SetClipboardText("x"); }));

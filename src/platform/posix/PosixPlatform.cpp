@@ -107,6 +107,30 @@ bool WriteStandardOutput(const std::string& text) {
     return ok;
 }
 
+// Writes a text given in pieces to standard output through one small buffer, so that
+// the whole text is never held at once.
+bool WriteStandardOutput(const TextPieces& text) {
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &old);
+    constexpr size_t kBuffer = size_t{256} << 10;
+    std::string buffer;
+    buffer.reserve(kBuffer);
+    bool ok = text.Each([&](std::string_view piece) {
+        if (buffer.size() + piece.size() > kBuffer) {
+            if (!WriteAll(STDOUT_FILENO, buffer.data(), buffer.size())) return false;
+            buffer.clear();
+            if (piece.size() >= kBuffer) return WriteAll(STDOUT_FILENO, piece.data(), piece.size());
+        }
+        buffer += piece;
+        return true;
+    });
+    ok = ok && WriteAll(STDOUT_FILENO, buffer.data(), buffer.size());
+    sigaction(SIGPIPE, &old, nullptr);
+    return ok;
+}
+
 // The per-user lock file: in the user's runtime folder, else in the temporary folder
 // with the user id in its name.
 std::string LockFilePath() {
@@ -452,6 +476,11 @@ bool PosixPlatform::SetClipboardText(const std::string& text) {
         break;
     }
     return WriteStandardOutput(text);
+}
+
+bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
+    if (DetectDisplay() == DisplayKind::None) return WriteStandardOutput(text);
+    return SetClipboardText(text.Joined());
 }
 
 void PosixPlatform::MessageBox(const std::string& text) { ShowMessageBox(text); }

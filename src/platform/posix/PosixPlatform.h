@@ -83,6 +83,7 @@ public:
 
     bool EmptyClipboard() override;
     bool SetClipboardText(const std::string& text) override;
+    bool SetClipboardPieces(const TextPieces& text) override;
     void MessageBox(const std::string& text) override;
     void SetWaitCursor(bool on) override;
 
