@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace kirramo::posix {
 namespace {
@@ -178,33 +179,64 @@ void SplitLast(const std::string& path, std::string& parent, std::string& last) 
     parent = pend == 0 ? "/" : path.substr(0, pend);
 }
 
+// The buffer a listing reads its entries into. Listings come one after another, so the
+// last buffer given back is kept for the next one instead of being freed.
+class EntryBuffer {
+public:
+    static constexpr size_t kSize = 32 * 1024;
+
+    EntryBuffer() {
+        if (spare_) data_ = std::move(spare_);
+        else data_ = std::make_unique<char[]>(kSize);
+    }
+    ~EntryBuffer() {
+        if (!spare_) spare_ = std::move(data_);
+    }
+    EntryBuffer(const EntryBuffer&) = delete;
+    EntryBuffer& operator=(const EntryBuffer&) = delete;
+    char* Data() { return data_.get(); }
+
+private:
+    std::unique_ptr<char[]> data_;
+    static thread_local std::unique_ptr<char[]> spare_;
+};
+
+thread_local std::unique_ptr<char[]> EntryBuffer::spare_;
+
+// Reads a folder's entries straight from the system (getdents64), many per call.
 class PosixDirReader final : public DirReader {
 public:
-    PosixDirReader(DIR* dir, InfoWanted wanted) : dir_(dir), wanted_(wanted) {}
+    PosixDirReader(int fd, InfoWanted wanted) : fd_(fd), wanted_(wanted) {}
     ~PosixDirReader() override {
-        if (dir_) closedir(dir_);
+        if (fd_ >= 0) close(fd_);
     }
 
     bool Next(EntryInfo& e) override {
-        if (!dir_) return false;
         for (;;) {
-            errno = 0;
-            struct dirent* d = readdir(dir_);
-            if (!d) {
-                closedir(dir_);
-                dir_ = nullptr;
-                return false;
+            if (at_ >= filled_) {
+                if (fd_ < 0) return false;
+                const ssize_t n = getdents64(fd_, buffer_.Data(), EntryBuffer::kSize);
+                if (n <= 0) {
+                    // The end of the listing (or a folder that cannot be read on).
+                    close(fd_);
+                    fd_ = -1;
+                    return false;
+                }
+                at_ = 0;
+                filled_ = static_cast<size_t>(n);
             }
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer_.Data() + at_);
+            at_ += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-            if (Fill(d, e)) return true;
+            if (Fill(name, d->d_type, e)) return true;
         }
     }
 
 private:
     // Fills the entry; false when it vanished before it could be looked at.
-    bool Fill(const struct dirent* d, EntryInfo& e) {
-        e.name.assign(d->d_name);
+    bool Fill(const char* name, unsigned char type, EntryInfo& e) {
+        e.name.assign(name);
         e.attributes = IsHiddenName(e.name) ? uint32_t{kAttrHidden} : 0u;
         e.size = 0;
         e.writeTime = kNoTime;
@@ -214,7 +246,7 @@ private:
         e.hasTimes = false;
 
         bool needStat;
-        switch (d->d_type) {
+        switch (type) {
         case DT_DIR:
             e.attributes |= kAttrDirectory;
             needStat = wanted_.id || wanted_.times;
@@ -234,7 +266,7 @@ private:
         if (!needStat) return true;
 
         Meta m;
-        if (StatEntry(dirfd(dir_), d->d_name, wanted_.times, m)) {
+        if (StatEntry(fd_, name, wanted_.times, m)) {
             e.attributes &= ~kAttrDirectory;
             FillFromMeta(m, e);
             if (!wanted_.times) {
@@ -245,11 +277,14 @@ private:
         }
         // Gone between the listing and the look-up: an entry of unknown kind is left
         // out, one of known kind is handed out without its details.
-        return d->d_type != DT_UNKNOWN && d->d_type != DT_LNK;
+        return type != DT_UNKNOWN && type != DT_LNK;
     }
 
-    DIR* dir_;
+    int fd_;
     InfoWanted wanted_;
+    EntryBuffer buffer_;
+    size_t at_ = 0;      // the next entry in the buffer
+    size_t filled_ = 0;  // the bytes the last read gave
 };
 
 }  // namespace
@@ -291,12 +326,7 @@ std::unique_ptr<DirReader> OpenFolder(const std::string& folder, InfoWanted want
     const std::string& p = folder.empty() ? kRoot : folder;
     Fd fd(open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.Valid() && errno == ENAMETOOLONG) fd = OpenInPieces(p, O_RDONLY);
-    DIR* dir = nullptr;
-    if (fd.Valid()) {
-        dir = fdopendir(fd.Get());
-        if (dir) fd.Release();
-    }
-    return std::make_unique<PosixDirReader>(dir, wanted);
+    return std::make_unique<PosixDirReader>(fd.Release(), wanted);
 }
 
 }  // namespace kirramo::posix
