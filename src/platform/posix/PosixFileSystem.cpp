@@ -7,10 +7,16 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace kirramo::posix {
 namespace {
@@ -203,7 +209,119 @@ private:
 
 thread_local std::unique_ptr<char[]> EntryBuffer::spare_;
 
-// Reads a folder's entries straight from the system (getdents64), many per call.
+// A second thread that shares the look-ups of a listing's entries: reading a file's
+// size and times is the system's work per file, and two cores do it in half the time.
+// Work is taken in small blocks from a shared counter, so the calling thread never
+// waits for the helper to wake up: whatever the helper has not taken, it does itself.
+class StatTeam {
+public:
+    struct Job {
+        std::atomic<size_t> next{0};
+        size_t count = 0;
+        void (*work)(void* context, size_t index) = nullptr;
+        void* context = nullptr;
+    };
+
+    // The process's team, its thread started on first use; nullptr when no thread can
+    // be had.
+    static StatTeam* Get() {
+        std::lock_guard<std::mutex> lock(startMutex_);
+        if (!team_ && !failed_) {
+            auto* team = new StatTeam;  // never destroyed: a thread may still wait in it
+            try {
+                team->thread_ = std::thread([team] { team->Loop(); });
+                team_ = team;
+            } catch (const std::exception&) {
+                delete team;
+                failed_ = true;
+            }
+        }
+        return team_;
+    }
+
+    // Ends the team's thread, if there is one; a later Get starts a new one.
+    static void StopShared() {
+        StatTeam* team;
+        {
+            std::lock_guard<std::mutex> lock(startMutex_);
+            team = team_;
+            team_ = nullptr;
+        }
+        if (!team) return;
+        {
+            std::lock_guard<std::mutex> lock(team->mutex_);
+            team->stopping_ = true;
+        }
+        team->wake_.notify_one();
+        team->thread_.join();
+        delete team;
+    }
+
+    // Runs work(context, i) for every i below job.count on this thread and the helper;
+    // returns when all are done.
+    void RunTogether(Job& job) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            current_ = &job;
+            ++generation_;
+        }
+        wake_.notify_one();
+        Work(job);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            current_ = nullptr;  // the helper takes this job no more
+        }
+        // The helper may still be in its last block.
+        while (busy_.load(std::memory_order_acquire)) std::this_thread::yield();
+    }
+
+private:
+    static constexpr size_t kBlock = 4;
+
+    static void Work(Job& job) {
+        for (;;) {
+            const size_t from = job.next.fetch_add(kBlock, std::memory_order_relaxed);
+            if (from >= job.count) return;
+            const size_t to = std::min(job.count, from + kBlock);
+            for (size_t i = from; i < to; ++i) job.work(job.context, i);
+        }
+    }
+
+    void Loop() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        uint64_t seen = 0;
+        for (;;) {
+            wake_.wait(lock, [&] { return stopping_ || (current_ && generation_ != seen); });
+            if (stopping_) return;
+            seen = generation_;
+            Job* job = current_;
+            busy_.store(true, std::memory_order_relaxed);  // under the lock: the caller sees it
+            lock.unlock();
+            Work(*job);
+            busy_.store(false, std::memory_order_release);
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    Job* current_ = nullptr;
+    uint64_t generation_ = 0;
+    bool stopping_ = false;
+    std::atomic<bool> busy_{false};
+    std::thread thread_;
+
+    static std::mutex startMutex_;
+    static StatTeam* team_;
+    static bool failed_;
+};
+
+std::mutex StatTeam::startMutex_;
+StatTeam* StatTeam::team_ = nullptr;
+bool StatTeam::failed_ = false;
+
+// Reads a folder's entries straight from the system (getdents64), many per call, and
+// looks up the entries of each read that need it, on two threads when they are many.
 class PosixDirReader final : public DirReader {
 public:
     PosixDirReader(int fd, InfoWanted wanted) : fd_(fd), wanted_(wanted) {}
@@ -213,30 +331,81 @@ public:
 
     bool Next(EntryInfo& e) override {
         for (;;) {
-            if (at_ >= filled_) {
-                if (fd_ < 0) return false;
-                const ssize_t n = getdents64(fd_, buffer_.Data(), EntryBuffer::kSize);
-                if (n <= 0) {
-                    // The end of the listing (or a folder that cannot be read on).
-                    close(fd_);
-                    fd_ = -1;
-                    return false;
-                }
-                at_ = 0;
-                filled_ = static_cast<size_t>(n);
-            }
-            const auto* d = reinterpret_cast<const struct dirent64*>(buffer_.Data() + at_);
-            at_ += d->d_reclen;
-            const char* name = d->d_name;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-            if (Fill(name, d->d_type, e)) return true;
+            if (next_ >= pending_.size() && !ReadMore()) return false;
+            const Pending& p = pending_[next_++];
+            if (Fill(p, e)) return true;
         }
     }
 
 private:
+    // An entry of the last read, with its look-up once made.
+    struct Pending {
+        const char* name;  // in the buffer
+        unsigned char type;
+        bool needStat;
+        bool found = false;
+        Meta meta;
+    };
+
+    // Reads the next entries and looks up those that need it; false at the end.
+    bool ReadMore() {
+        pending_.clear();
+        next_ = 0;
+        while (pending_.empty()) {
+            if (fd_ < 0) return false;
+            const ssize_t n = getdents64(fd_, buffer_.Data(), EntryBuffer::kSize);
+            if (n <= 0) {
+                // The end of the listing (or a folder that cannot be read on).
+                close(fd_);
+                fd_ = -1;
+                return false;
+            }
+            for (size_t at = 0; at < static_cast<size_t>(n);) {
+                const auto* d = reinterpret_cast<const struct dirent64*>(buffer_.Data() + at);
+                at += d->d_reclen;
+                const char* name = d->d_name;
+                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+                pending_.push_back(Pending{name, d->d_type, NeedsStat(d->d_type)});
+            }
+        }
+        lookups_.clear();
+        for (size_t i = 0; i < pending_.size(); ++i)
+            if (pending_[i].needStat) lookups_.push_back(i);
+        StatTeam* team = lookups_.size() >= kTeamFrom ? StatTeam::Get() : nullptr;
+        if (team) {
+            StatTeam::Job job;
+            job.count = lookups_.size();
+            job.work = [](void* context, size_t i) {
+                auto* self = static_cast<PosixDirReader*>(context);
+                self->Look(self->pending_[self->lookups_[i]]);
+            };
+            job.context = this;
+            team->RunTogether(job);
+        } else {
+            for (size_t i : lookups_) Look(pending_[i]);
+        }
+        return true;
+    }
+
+    bool NeedsStat(unsigned char type) const {
+        switch (type) {
+        case DT_DIR:
+            return wanted_.id || wanted_.times;
+        case DT_REG:
+            return wanted_.size || wanted_.times;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            return true;
+        default:  // devices, pipes, sockets: files without content
+            return wanted_.times;
+        }
+    }
+
+    void Look(Pending& p) const { p.found = StatEntry(fd_, p.name, wanted_.times, p.meta); }
+
     // Fills the entry; false when it vanished before it could be looked at.
-    bool Fill(const char* name, unsigned char type, EntryInfo& e) {
-        e.name.assign(name);
+    bool Fill(const Pending& p, EntryInfo& e) const {
+        e.name.assign(p.name);
         e.attributes = IsHiddenName(e.name) ? uint32_t{kAttrHidden} : 0u;
         e.size = 0;
         e.writeTime = kNoTime;
@@ -244,31 +413,13 @@ private:
         e.id = FileId{};
         e.hasSize = false;
         e.hasTimes = false;
-
-        bool needStat;
-        switch (type) {
-        case DT_DIR:
-            e.attributes |= kAttrDirectory;
-            needStat = wanted_.id || wanted_.times;
-            break;
-        case DT_REG:
-            needStat = wanted_.size || wanted_.times;
-            break;
-        case DT_LNK:
-        case DT_UNKNOWN:
-            needStat = true;
-            break;
-        default:  // devices, pipes, sockets: files without content
-            needStat = wanted_.times;
-            if (wanted_.size) e.hasSize = true;
-            break;
-        }
-        if (!needStat) return true;
-
-        Meta m;
-        if (StatEntry(fd_, name, wanted_.times, m)) {
+        if (p.type == DT_DIR) e.attributes |= kAttrDirectory;
+        if (p.type != DT_DIR && p.type != DT_REG && p.type != DT_LNK && p.type != DT_UNKNOWN && wanted_.size)
+            e.hasSize = true;  // files without content
+        if (!p.needStat) return true;
+        if (p.found) {
             e.attributes &= ~kAttrDirectory;
-            FillFromMeta(m, e);
+            FillFromMeta(p.meta, e);
             if (!wanted_.times) {
                 e.writeTime = e.creationTime = kNoTime;
                 e.hasTimes = false;
@@ -277,14 +428,18 @@ private:
         }
         // Gone between the listing and the look-up: an entry of unknown kind is left
         // out, one of known kind is handed out without its details.
-        return type != DT_UNKNOWN && type != DT_LNK;
+        return p.type != DT_UNKNOWN && p.type != DT_LNK;
     }
+
+    // Look-ups are shared with the second thread from this many on.
+    static constexpr size_t kTeamFrom = 24;
 
     int fd_;
     InfoWanted wanted_;
     EntryBuffer buffer_;
-    size_t at_ = 0;      // the next entry in the buffer
-    size_t filled_ = 0;  // the bytes the last read gave
+    std::vector<Pending> pending_;
+    std::vector<size_t> lookups_;  // the pending entries that need a look-up
+    size_t next_ = 0;              // the next pending entry to hand out
 };
 
 }  // namespace
@@ -292,6 +447,8 @@ private:
 FileTicks TicksFromUnix(int64_t seconds, int64_t nanoseconds) {
     return (seconds + kUnixEpochSeconds) * 10'000'000 + nanoseconds / 100;
 }
+
+void StopSharedLookups() { StatTeam::StopShared(); }
 
 std::string_view LastComponent(std::string_view path) {
     size_t end = path.size();

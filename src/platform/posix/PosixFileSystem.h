@@ -22,6 +22,11 @@ std::optional<EntryInfo> StatPath(const std::string& path, InfoWanted wanted);
 // A listing of a folder's entries ("" is "/"), empty when the folder cannot be read.
 std::unique_ptr<DirReader> OpenFolder(const std::string& folder, InfoWanted wanted);
 
+// Listings share the look-ups of many entries with a second thread; this ends that
+// thread, so that the program is back to the threads it had (a later listing starts
+// it again).
+void StopSharedLookups();
+
 // The last component of a path ("" for "/").
 std::string_view LastComponent(std::string_view path);
 

@@ -467,6 +467,7 @@ bool PosixPlatform::EmptyClipboard() {
 }
 
 bool PosixPlatform::SetClipboardText(const std::string& text) {
+    StopSharedLookups();
     switch (DetectDisplay()) {
     case DisplayKind::X11:
         return OfferClipboardX11(text);
@@ -479,11 +480,15 @@ bool PosixPlatform::SetClipboardText(const std::string& text) {
 }
 
 bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
+    StopSharedLookups();
     if (DetectDisplay() == DisplayKind::None) return WriteStandardOutput(text);
     return SetClipboardText(text.Joined());
 }
 
-void PosixPlatform::MessageBox(const std::string& text) { ShowMessageBox(text); }
+void PosixPlatform::MessageBox(const std::string& text) {
+    StopSharedLookups();
+    ShowMessageBox(text);
+}
 
 void PosixPlatform::SetWaitCursor(bool) {}
 
