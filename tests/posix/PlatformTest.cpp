@@ -313,6 +313,16 @@ TEST(PosixClipboard, WithoutDisplayTheTextGoesToStandardOutput) {
     EXPECT_FALSE(WithStdout(readOnly, [&] { return p.SetClipboardText("x"); }));
     close(readOnly);
 
+    // DISPLAY names a server that does not answer: the text is not lost but written out.
+    {
+        EnvVar gone("DISPLAY", ":8123");
+        fd = open((t / "unreachable").c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        EXPECT_TRUE(WithStdout(fd, [&] { return p.SetClipboardPieces(pieces); }));
+        close(fd);
+        EXPECT_EQ(ReadFile(t / "unreachable"), pieces.Joined());
+    }
+
     EXPECT_FALSE(p.IsKeyHeld(Platform::Key::Shift));
     EXPECT_FALSE(p.IsKeyHeld(Platform::Key::Control));
 }

@@ -107,6 +107,10 @@ bool WriteStandardOutput(const std::string& text) {
     return ok;
 }
 
+// Told on standard error when DISPLAY names a server that cannot be reached.
+constexpr const char* kNoDisplayNote =
+    "ディスプレイに接続できないため、クリップボードの代わりに標準出力へ書き出しました。\n";
+
 // Writes a text given in pieces to standard output through one small buffer, so that
 // the whole text is never held at once.
 bool WriteStandardOutput(const TextPieces& text) {
@@ -470,7 +474,14 @@ bool PosixPlatform::SetClipboardText(const std::string& text) {
     StopSharedLookups();
     switch (DetectDisplay()) {
     case DisplayKind::X11:
-        return OfferClipboardX11(text);
+        if (OfferClipboardX11(text)) return true;
+        // No X server answers at DISPLAY: trying again cannot help and no box can be
+        // shown, so the text goes to standard output instead of being lost.
+        if (!X11DisplayReachable()) {
+            fputs(kNoDisplayNote, stderr);
+            return WriteStandardOutput(text);
+        }
+        return false;
     case DisplayKind::Wayland:
         return OfferClipboardWayland(text);
     case DisplayKind::None:
