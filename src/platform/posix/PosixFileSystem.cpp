@@ -9,10 +9,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <exception>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -387,18 +387,16 @@ private:
         return true;
     }
 
+    // Devices, pipes and sockets: files without content.
+    static bool WithoutContent(unsigned char type) {
+        return type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN;
+    }
+
     bool NeedsStat(unsigned char type) const {
-        switch (type) {
-        case DT_DIR:
-            return wanted_.id || wanted_.times;
-        case DT_REG:
-            return wanted_.size || wanted_.times;
-        case DT_LNK:
-        case DT_UNKNOWN:
-            return true;
-        default:  // devices, pipes, sockets: files without content
-            return wanted_.times;
-        }
+        if (WithoutContent(type)) return wanted_.times;
+        if (type == DT_DIR) return wanted_.id || wanted_.times;
+        if (type == DT_REG) return wanted_.size || wanted_.times;
+        return true;  // a link or an entry of unknown kind
     }
 
     void Look(Pending& p) const { p.found = StatEntry(fd_, p.name, wanted_.times, p.meta); }
@@ -414,8 +412,7 @@ private:
         e.hasSize = false;
         e.hasTimes = false;
         if (p.type == DT_DIR) e.attributes |= kAttrDirectory;
-        if (p.type != DT_DIR && p.type != DT_REG && p.type != DT_LNK && p.type != DT_UNKNOWN && wanted_.size)
-            e.hasSize = true;  // files without content
+        if (WithoutContent(p.type) && wanted_.size) e.hasSize = true;
         if (!p.needStat) return true;
         if (p.found) {
             e.attributes &= ~kAttrDirectory;

@@ -97,14 +97,27 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 // Writes the text to standard output, where a run without any display puts its result.
 // A closed pipe gives false instead of ending the program by SIGPIPE.
+// SIGPIPE ignored for as long as it lives: writing to a closed standard output then
+// fails instead of ending the program.
+class PipeSignalIgnored {
+public:
+    PipeSignalIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &old_);
+    }
+    ~PipeSignalIgnored() { sigaction(SIGPIPE, &old_, nullptr); }
+    PipeSignalIgnored(const PipeSignalIgnored&) = delete;
+    PipeSignalIgnored& operator=(const PipeSignalIgnored&) = delete;
+
+private:
+    struct sigaction old_ {};
+};
+
 bool WriteStandardOutput(const std::string& text) {
-    struct sigaction ignore {}, old {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &old);
-    bool ok = WriteAll(STDOUT_FILENO, text.data(), text.size());
-    sigaction(SIGPIPE, &old, nullptr);
-    return ok;
+    PipeSignalIgnored ignored;
+    return WriteAll(STDOUT_FILENO, text.data(), text.size());
 }
 
 // Told on standard error when DISPLAY names a server that cannot be reached.
@@ -114,14 +127,11 @@ constexpr const char* kNoDisplayNote =
 // Writes a text given in pieces to standard output through one small buffer, so that
 // the whole text is never held at once.
 bool WriteStandardOutput(const TextPieces& text) {
-    struct sigaction ignore {}, old {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, &old);
+    PipeSignalIgnored ignored;
     constexpr size_t kBuffer = size_t{256} << 10;
     std::string buffer;
     buffer.reserve(kBuffer);
-    bool ok = text.Each([&](std::string_view piece) {
+    const bool ok = text.Each([&](std::string_view piece) {
         if (buffer.size() + piece.size() > kBuffer) {
             if (!WriteAll(STDOUT_FILENO, buffer.data(), buffer.size())) return false;
             buffer.clear();
@@ -130,9 +140,7 @@ bool WriteStandardOutput(const TextPieces& text) {
         buffer += piece;
         return true;
     });
-    ok = ok && WriteAll(STDOUT_FILENO, buffer.data(), buffer.size());
-    sigaction(SIGPIPE, &old, nullptr);
-    return ok;
+    return ok && WriteAll(STDOUT_FILENO, buffer.data(), buffer.size());
 }
 
 // The per-user lock file: in the user's runtime folder, else in the temporary folder
@@ -491,7 +499,6 @@ bool PosixPlatform::SetClipboardText(const std::string& text) {
 }
 
 bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
-    StopSharedLookups();
     if (DetectDisplay() == DisplayKind::None) return WriteStandardOutput(text);
     return SetClipboardText(text.Joined());
 }
