@@ -6,9 +6,18 @@
 
 #include "collect/FormatItem.h"
 #include "collect/Utf8.h"
-#include "platform/FindFile.h"
 
 namespace kirramo {
+
+std::string CutAtNul(std::string_view text) {
+    return std::string(text.substr(0, text.find('\0')));
+}
+
+bool TakeListedEntry(EntryInfo& entry) {
+    std::string& name = entry.name;
+    if (name.find('\0') != std::string::npos) name = CutAtNul(name);
+    return !name.empty() && name != "." && name != "..";
+}
 
 namespace {
 

@@ -10,6 +10,14 @@
 
 namespace kirramo {
 
+// Text before the first NUL character (the whole text when there is none).
+std::string CutAtNul(std::string_view text);
+
+// Readies an entry that a folder listing handed out: its name is cut at its first NUL.
+// False for an entry to pass over: "." and ".." (the folder itself and its parent), and
+// an empty name, which cannot be joined into a path.
+bool TakeListedEntry(EntryInfo& entry);
+
 // Whether a file name matches a pattern: "*" any run of characters, "?" one
 // character, without regard to case; several patterns separated by ";".
 bool MatchPattern(std::string_view pattern, std::string_view name);

@@ -37,6 +37,13 @@ struct ListingFixture : ::testing::Test {
 
 }  // namespace
 
+TEST(CutAtNul, CutsAtTheFirstNulOnly) {
+    EXPECT_EQ(CutAtNul(std::string_view("abc\0def", 7)), "abc");
+    EXPECT_EQ(CutAtNul("abc"), "abc");
+    EXPECT_EQ(CutAtNul(std::string_view("\0x", 2)), "");
+    EXPECT_EQ(CutAtNul(""), "");
+}
+
 TEST(MatchPattern, WildcardsWithoutCaseAndSeveralPatterns) {
     EXPECT_TRUE(MatchPattern("*.txt", "readme.txt"));
     EXPECT_TRUE(MatchPattern("*.txt", "NOTES.TXT"));

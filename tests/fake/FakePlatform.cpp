@@ -384,11 +384,6 @@ std::vector<std::string> FakePlatform::SortKeys(const std::vector<std::string>& 
 
 // ---- Platform: processes, settings, user interface ----
 
-WaitResult FakePlatform::ShellAndWait(const std::vector<std::string>& argv, int, uint32_t) {
-    shellCalls.push_back(argv);
-    return shellResult;
-}
-
 std::optional<std::vector<std::string>> FakePlatform::TreeCommandOutput(const std::string& folder,
                                                                         bool withFiles) {
     treeCalls.emplace_back(folder, withFiles);

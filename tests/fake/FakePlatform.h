@@ -82,8 +82,6 @@ public:
     std::map<std::string, std::optional<std::vector<std::string>>> treeOutputs;
     std::vector<std::pair<std::string, bool>> treeCalls;  // (folder, withFiles)
 
-    WaitResult shellResult = WaitResult::Ended;
-    std::vector<std::vector<std::string>> shellCalls;
 
     std::vector<int> sleeps;                       // every SleepMs argument
 
@@ -144,8 +142,6 @@ public:
 
     std::optional<std::string> CommandLineText() override { return commandLine; }
     std::vector<std::string> ArgumentList() override { return argumentList; }
-    WaitResult ShellAndWait(const std::vector<std::string>& argv, int windowStyle,
-                            uint32_t timeoutMs) override;
     std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder,
                                                               bool withFiles) override;
     void SleepMs(int ms) override { sleeps.push_back(ms); }

@@ -272,14 +272,14 @@ TEST_F(Desktop, ProcessWithThreadsStartsTheOwnerAnew) {
 
 TEST_F(Desktop, HeldKeysFollowTheServer) {
     if (!OnPath("xdotool")) GTEST_SKIP() << "needs xdotool";
-    EXPECT_FALSE(QueryKeyHeldX11(true));
-    EXPECT_FALSE(QueryKeyHeldX11(false));
+    EXPECT_FALSE(QueryHeldKeysX11().shift);
+    EXPECT_FALSE(QueryHeldKeysX11().control);
     ASSERT_EQ(std::system("xdotool keydown Shift_R"), 0);
-    EXPECT_TRUE(QueryKeyHeldX11(true));
-    EXPECT_FALSE(QueryKeyHeldX11(false));
+    EXPECT_TRUE(QueryHeldKeysX11().shift);
+    EXPECT_FALSE(QueryHeldKeysX11().control);
     ASSERT_EQ(std::system("xdotool keyup Shift_R keydown Control_L"), 0);
-    EXPECT_FALSE(QueryKeyHeldX11(true));
-    EXPECT_TRUE(QueryKeyHeldX11(false));
+    EXPECT_FALSE(QueryHeldKeysX11().shift);
+    EXPECT_TRUE(QueryHeldKeysX11().control);
     ASSERT_EQ(std::system("xdotool keydown Shift_L"), 0);
     const HeldKeys both = QueryHeldKeysX11();  // both from one look
     EXPECT_TRUE(both.shift);
@@ -330,7 +330,7 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
         EXPECT_FALSE(OfferClipboardX11("x"));
-        EXPECT_FALSE(QueryKeyHeldX11(true));
+        EXPECT_FALSE(QueryHeldKeysX11().shift);
     });
     // wl-copy without a compositor (or not installed) fails, and that is reported.
     StandardErrorOf(nullptr, "kirramo-no-such-wayland", [] {

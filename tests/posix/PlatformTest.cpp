@@ -124,46 +124,6 @@ TEST(PosixSettingsFile, UnwritableFolderKeepsTheOldFile) {
     EXPECT_EQ(Names(t / "kirramo"), std::vector<std::string>{"Tolvane.ini"});
 }
 
-TEST(PosixShellAndWait, EndedTimedOutNotStarted) {
-    TempFolder t;
-    PosixPlatform p(0, nullptr);
-    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);
-    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "exit 3"}, 0, 60000), WaitResult::Ended);
-    const std::string out = t / "out file.txt";
-    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "printf %s \"$1\" > \"$2\"", "sh", "a&b %PATH% ^!", out}, 0, 0),
-              WaitResult::Ended);
-    EXPECT_EQ(ReadFile(out), "a&b %PATH% ^!");  // arguments arrive whole, untouched
-
-    EXPECT_EQ(p.ShellAndWait({"kirramo-no-such-program"}, 2, 0), WaitResult::NotStarted);
-    EXPECT_EQ(p.ShellAndWait({t / "missing.sh"}, 2, 1000), WaitResult::NotStarted);
-    EXPECT_EQ(p.ShellAndWait({}, 2, 0), WaitResult::NotStarted);
-
-    // A process that outlives the limit is left running.
-    const std::string pidFile = t / "pid";
-    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "echo $$ > \"$1.tmp\"; mv \"$1.tmp\" \"$1\"; exec sleep 30", "sh", pidFile},
-                             0, 20),
-              WaitResult::TimedOut);
-    std::string pidText;
-    for (int i = 0; i < 1000 && pidText.empty(); ++i) {
-        pidText = ReadFile(pidFile);
-        if (pidText.empty()) p.SleepMs(10);
-    }
-    ASSERT_FALSE(pidText.empty());
-    pid_t pid = std::stoi(pidText);
-    EXPECT_EQ(kill(pid, 0), 0);
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);  // collects nothing twice
-
-    // With SIGCHLD ignored the system collects the child; its end still counts as Ended.
-    struct sigaction ignore {}, old {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGCHLD, &ignore, &old);
-    EXPECT_EQ(p.ShellAndWait({"true"}, 2, 0), WaitResult::Ended);
-    EXPECT_EQ(p.ShellAndWait({"sh", "-c", "sleep 0.05"}, 2, 60000), WaitResult::Ended);
-    sigaction(SIGCHLD, &old, nullptr);
-}
-
 // Runs a function in a child process and gives its exit status.
 template <typename F>
 int InChild(F f) {

@@ -7,6 +7,7 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Process.h"
+#include "platform/win32/WideText.h"
 #include "win32/Win32Testing.h"
 
 namespace kirramo::win32 {
@@ -126,30 +127,15 @@ TEST(Win32Settings, AFailedWriteLeavesNoTraceAndReportsFalse) {
     EXPECT_FALSE(nowhere.WriteSettingsText("GLong=True\r\n"));
 }
 
-TEST(Win32Process, ShellAndWaitEndsTimesOutOrStartsNothing) {
-    Win32Platform platform(L"C:\\");
-    const std::string self = Narrow(SelfPath());
-    {
-        ChildMode mode(L"sleep:10");
-        EXPECT_EQ(platform.ShellAndWait({self}, 0, 0), WaitResult::Ended);
-    }
-    {
-        ChildMode mode(L"sleep:3000");
-        EXPECT_EQ(platform.ShellAndWait({self}, 0, 20), WaitResult::TimedOut);
-    }
-    EXPECT_EQ(platform.ShellAndWait({"C:\\no such program.exe"}, 0, 0), WaitResult::NotStarted);
-    EXPECT_EQ(platform.ShellAndWait({}, 0, 0), WaitResult::NotStarted);
-}
-
 TEST(Win32Process, ArgumentsArriveWholeAndTheArgumentTextIsWhatFollowsTheName) {
     TempFolder temp;
     Win32Platform platform(temp.Path());
     const std::wstring out = temp.Path() + L"\\args.txt";
     ChildMode mode(L"args:" + out);
     const std::vector<std::string> args = {"C:\\a b\\日本.txt", "a&b %PATH% (x) ^!", "ends\\", "q\"uote", ""};
-    std::vector<std::string> argv = {Narrow(SelfPath())};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ASSERT_EQ(platform.ShellAndWait(argv, 0, 0), WaitResult::Ended);
+    std::vector<std::wstring> argv = {SelfPath()};
+    for (const std::string& a : args) argv.push_back(Widen(a));
+    ASSERT_EQ(StartAndWait(argv, 0, 0), WaitResult::Ended);
     EXPECT_EQ(ReadBytes(out),
               "\"C:\\a b\\日本.txt\" \"a&b %PATH% (x) ^!\" ends\\ \"q\\\"uote\" \"\"\n"
               "C:\\a b\\日本.txt\na&b %PATH% (x) ^!\nends\\\nq\"uote\n\n");

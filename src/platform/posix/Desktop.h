@@ -41,11 +41,8 @@ bool X11DisplayReachable();
 // toolkit itself ends the process when it cannot connect, so this is asked first.
 bool ToolkitCanShowWindows();
 
-// Whether Shift (shift true) or Ctrl (shift false) is held, from the X server's key
-// state; false when it cannot be queried.
-bool QueryKeyHeldX11(bool shift);
-
-// Both keys from one look at the X server's key state (one connection, not two).
+// Whether Shift and Ctrl are held, from one look at the X server's key state; neither
+// when it cannot be queried.
 struct HeldKeys {
     bool shift = false;
     bool control = false;

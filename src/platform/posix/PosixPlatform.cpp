@@ -164,7 +164,6 @@ struct PosixPlatform::Impl {
     int lockFd = -1;                  // open for the whole life of the process once held
     std::optional<HeldKeys> heldKeys;  // the last look at the keys, and when it was taken
     std::chrono::steady_clock::time_point heldKeysAt;
-    std::vector<pid_t> leftRunning;   // processes that outlived their time limit
 
     // The user's collation, opened when first needed.
     Collator& Collation() {
@@ -180,15 +179,6 @@ struct PosixPlatform::Impl {
             mounts = ParseMountInfo(text ? *text : std::string());
         }
         return *mounts;
-    }
-
-    // Collects those of the timed-out processes that have ended meanwhile.
-    void ReapLeftRunning() {
-        std::erase_if(leftRunning, [](pid_t pid) {
-            int status;
-            pid_t r = waitpid(pid, &status, WNOHANG);
-            return r == pid || (r < 0 && errno == ECHILD);
-        });
     }
 };
 
@@ -368,45 +358,6 @@ std::string PosixPlatform::UpperCase(const std::string& text) { return UpperCase
 std::optional<std::string> PosixPlatform::CommandLineText() { return std::nullopt; }
 
 std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments; }
-
-WaitResult PosixPlatform::ShellAndWait(const std::vector<std::string>& argv, int /*windowStyle*/,
-                                       uint32_t timeoutMs) {
-    impl_->ReapLeftRunning();
-    if (argv.empty() || argv[0].empty()) return WaitResult::NotStarted;
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0 || pid <= 0)
-        return WaitResult::NotStarted;
-
-    // Where SIGCHLD is ignored the system collects ended children itself, and waitpid
-    // then reports ECHILD once the child is gone: that, too, means it has ended.
-    int status = 0;
-    if (timeoutMs == 0) {
-        for (;;) {
-            if (waitpid(pid, &status, 0) == pid) return WaitResult::Ended;
-            if (errno == ECHILD) return WaitResult::Ended;
-            if (errno != EINTR) return WaitResult::Other;
-        }
-    }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    int pauseMs = 1;
-    for (;;) {
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid || (r < 0 && errno == ECHILD)) return WaitResult::Ended;
-        if (r < 0 && errno != EINTR) return WaitResult::Other;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            impl_->leftRunning.push_back(pid);  // it goes on running; collected later
-            return WaitResult::TimedOut;
-        }
-        SleepMs(static_cast<int>(std::min<int64_t>(pauseMs, left.count())));
-        pauseMs = std::min(pauseMs * 2, 20);
-    }
-}
 
 std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
                                                                          bool withFiles) {

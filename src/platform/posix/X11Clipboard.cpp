@@ -62,11 +62,6 @@ HeldKeys QueryHeldKeysX11() {
     return held;
 }
 
-bool QueryKeyHeldX11(bool shift) {
-    const HeldKeys held = QueryHeldKeysX11();
-    return shift ? held.shift : held.control;
-}
-
 namespace {
 
 // How long an incremental transfer may stand still before the owner gives up on it

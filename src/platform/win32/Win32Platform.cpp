@@ -340,13 +340,6 @@ std::optional<std::string> Win32Platform::CommandLineText() {
 
 std::vector<std::string> Win32Platform::ArgumentList() { return {}; }
 
-WaitResult Win32Platform::ShellAndWait(const std::vector<std::string>& argv, int windowStyle, uint32_t timeoutMs) {
-    std::vector<std::wstring> wide;
-    wide.reserve(argv.size());
-    for (const std::string& a : argv) wide.push_back(Widen(a));
-    return StartAndWait(wide, windowStyle, timeoutMs);
-}
-
 std::optional<std::vector<std::string>> Win32Platform::TreeCommandOutput(const std::string& folder, bool withFiles) {
     const std::wstring system = SystemFolder();
     if (system.empty()) return std::nullopt;

@@ -52,8 +52,6 @@ public:
 
     std::optional<std::string> CommandLineText() override;
     std::vector<std::string> ArgumentList() override;
-    WaitResult ShellAndWait(const std::vector<std::string>& argv, int windowStyle,
-                            uint32_t timeoutMs) override;
     std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder,
                                                               bool withFiles) override;
     void SleepMs(int ms) override;

@@ -10,6 +10,8 @@
 
 namespace kirramo::win32 {
 
+enum class WaitResult : int { Ended = 0, NotStarted = 1, TimedOut = 2, Abandoned = 3, Other = 4 };
+
 // Starts the command (argv[0] the program, found as CreateProcessW finds it) with the
 // given show-window style for its first window and waits for it (timeoutMs 0: no limit).
 WaitResult StartAndWait(const std::vector<std::wstring>& argv, int windowStyle, uint32_t timeoutMs);

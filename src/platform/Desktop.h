@@ -1,0 +1,48 @@
+// The desktop and the process around a run: the program's arguments, the held keys,
+// the single-instance lock, the message box, the wait pointer, the usage text and the
+// tree command.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kirramo {
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // The raw argument text after the program's own name, where the system keeps one
+    // (Windows); nothing where the arguments arrive as a list (Linux).
+    virtual std::optional<std::string> CommandLineText() = 0;
+    // The arguments as a list, where the system gives one.
+    virtual std::vector<std::string> ArgumentList() = 0;
+
+    // True when another instance of the program is already running (the check also
+    // claims the single-instance lock for this process).
+    virtual bool AnotherInstanceRunning() = 0;
+    enum class Key { Shift, Control };
+    // Whether the key is held now; a key that cannot be queried counts as not held.
+    virtual bool IsKeyHeld(Key key) = 0;
+
+    // A modal message box titled "Kirramo" with one OK button and no icon.
+    virtual void MessageBox(const std::string& text) = 0;
+    // The screen-wide wait pointer on or off.
+    virtual void SetWaitCursor(bool on) = 0;
+    // Opens the usage text with the desktop's viewer, without waiting.
+    virtual void OpenUsageText() = 0;
+
+    // The tree command's listing of a folder (files too when withFiles), as text lines
+    // without line ends; nothing when the command could not be run.
+    virtual std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder,
+                                                                      bool withFiles) = 0;
+    // Waits for the given time; used between clipboard attempts.
+    virtual void SleepMs(int ms) = 0;
+};
+
+}  // namespace kirramo
