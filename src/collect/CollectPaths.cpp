@@ -21,13 +21,13 @@ constexpr const char* kClipboardBusyMessage =
 // Shows the wait pointer for as long as it lives, also when a step throws.
 class WaitCursor {
 public:
-    explicit WaitCursor(Platform& platform) : platform_(platform) { platform_.SetWaitCursor(true); }
-    ~WaitCursor() { platform_.SetWaitCursor(false); }
+    explicit WaitCursor(Desktop& desktop) : desktop_(desktop) { desktop_.SetWaitCursor(true); }
+    ~WaitCursor() { desktop_.SetWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
 private:
-    Platform& platform_;
+    Desktop& desktop_;
 };
 
 // Runs one step of a path's handling. A step that fails is abandoned where it failed
@@ -55,10 +55,10 @@ void ReplaceAll(std::string& text, char from, std::string_view to) {
 
 // Places the text, trying again while another program holds the clipboard.
 template <typename Place>
-bool PutOnClipboard(Platform& platform, const Place& place) {
+bool PutOnClipboard(Desktop& desktop, const Place& place) {
     for (int attempt = 1; attempt <= kClipboardTries; ++attempt) {
         if (place()) return true;
-        if (attempt < kClipboardTries) platform.SleepMs(kClipboardPauseMs);
+        if (attempt < kClipboardTries) desktop.SleepMs(kClipboardPauseMs);
     }
     return false;
 }
@@ -133,20 +133,20 @@ private:
 
 // The lines in their output order, with the sorter that has seen them while they were
 // collected. A tree listing keeps the order of its lines.
-OutputLines Arrange(const Session& session, const std::vector<std::string>& lines, ItemMode lastMode,
+OutputLines Arrange(const OptionSet& o, const std::vector<std::string>& lines, ItemMode lastMode,
                     OutputSorter& sorter) {
     std::vector<size_t> order;
     if (lastMode != kModeTreeFolders && lastMode != kModeTreeFiles) order = sorter.Order(lines);
-    return OutputLines(lines, std::move(order), session.options.G1Frtn);
+    return OutputLines(lines, std::move(order), o.G1Frtn);
 }
 
 bool WantsRewriting(const OptionSet& o) { return o.GUpper || o.GRepYen || o.GRepSP; }
 
 // The joined text with the whole-text rewritings applied.
-std::string RewrittenText(const OptionSet& o, Platform& platform, const OutputLines& out) {
+std::string RewrittenText(const OptionSet& o, Locale& locale, const OutputLines& out) {
     std::string text = out.Joined();
     // Fixed order: upper case first, then "\" to "/", then " " to "%20".
-    if (o.GUpper) text = platform.UpperCase(text);
+    if (o.GUpper) text = locale.UpperCase(text);
     if (o.GRepYen) ReplaceAll(text, '\\', "/");
     if (o.GRepSP) ReplaceAll(text, ' ', "%20");
     return text;
@@ -154,14 +154,22 @@ std::string RewrittenText(const OptionSet& o, Platform& platform, const OutputLi
 
 }  // namespace
 
-std::string BuildOutputText(Session& session, Platform& platform, std::vector<std::string>& lines,
-                            ItemMode lastMode) {
-    OutputSorter sorter(platform);
-    return RewrittenText(session.options, platform, Arrange(session, lines, lastMode, sorter));
+bool PlaceLines(const OptionSet& o, Platform& platform, const std::vector<std::string>& lines,
+                ItemMode lastMode, OutputSorter& sorter) {
+    const OutputLines out = Arrange(o, lines, lastMode, sorter);
+    bool placed;
+    if (WantsRewriting(o)) {
+        const std::string text = RewrittenText(o, platform, out);
+        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardText(text); });
+    } else {
+        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardPieces(out); });
+    }
+    if (placed) return true;
+    platform.MessageBox(kClipboardBusyMessage);
+    return false;
 }
 
-bool CollectPaths(Session& session, Platform& platform) {
-    const OptionSet& o = session.options;
+bool CollectPaths(const OptionSet& o, Platform& platform) {
     platform.EmptyClipboard();
     WaitCursor waitCursor(platform);
 
@@ -174,10 +182,15 @@ bool CollectPaths(Session& session, Platform& platform) {
     std::erase_if(paths, [](const std::string& p) { return p.empty(); });
 
     std::vector<std::string> lines(1);  // the empty placeholder
+    std::string base;
     ItemMode lastMode = kModeItem;
     const InfoWanted wanted = WantedFor(o);
     // Makes the sort keys of the lines while they are collected.
-    OutputSorter sorter(platform);
+    OutputSorter sorter(platform, platform.Separator());
+    ShareCache shares;
+    FolderSet listedFolders;
+    const ItemContext context{o, platform, platform, shares,
+                              [&platform](const std::string& text) { platform.MessageBox(text); }};
 
     for (const std::string& path : paths) {
         std::optional<EntryInfo> entry;
@@ -191,39 +204,31 @@ bool CollectPaths(Session& session, Platform& platform) {
             break;
         }
 
-        Absorbed([&] { session.SelectionBaseText = SelectionBase(session, platform, path); });
+        // The folder that holds the selected path, in the form of its lines. A path
+        // whose base cannot be made keeps the base of the path before it.
+        Absorbed([&] { base = SelectionBase(context, path); });
         const ItemMode mode = ClassifyPath(o, *entry);
         lastMode = mode;
         switch (mode) {
             case kModeItem:
                 lines.emplace_back();
-                Absorbed([&] { lines.back() = FormatItem(session, platform, path, *entry); });
+                Absorbed([&] { lines.back() = FormatItem(context, base, path, *entry); });
                 break;
             case kModeSubfolders:
-                Absorbed([&] { ListSubfolders(session, platform, path, lines, &sorter); });
+                Absorbed([&] { ListSubfolders(context, base, path, lines, &sorter); });
                 break;
             case kModeFolderFiles:
-                Absorbed([&] { ListFolderFiles(session, platform, path, lines, &sorter); });
+                Absorbed([&] { ListFolderFiles(context, base, path, listedFolders, lines, &sorter); });
                 break;
             case kModeTreeFolders:
             case kModeTreeFiles:
-                Absorbed([&] { RunTree(session, platform, path, lines, mode == kModeTreeFiles); });
+                Absorbed([&] { RunTree(context, platform, path, lines, mode == kModeTreeFiles); });
                 break;
         }
         sorter.LinesAdded(lines);
     }
 
-    const OutputLines out = Arrange(session, lines, lastMode, sorter);
-    bool placed;
-    if (WantsRewriting(o)) {
-        const std::string text = RewrittenText(o, platform, out);
-        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardText(text); });
-    } else {
-        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardPieces(out); });
-    }
-    if (placed) return true;
-    platform.MessageBox(kClipboardBusyMessage);
-    return false;
+    return PlaceLines(o, platform, lines, lastMode, sorter);
 }
 
 }  // namespace kirramo

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "collect/OutputSort.h"
 #include "options/OptionSet.h"
 #include "platform/Platform.h"
 
@@ -23,13 +24,15 @@ ItemMode ClassifyPath(const OptionSet& options, const EntryInfo& entry);
 // The message shown when a selected path does not exist.
 std::string MissingPathMessage(const std::vector<std::string>& paths);
 
-// The output stage: sorts the lines (unless the last mode was a tree), joins them with
-// CR LF, adds the final line break and applies upper case, "\" to "/" and " " to "%20".
-// `lines` starts with the empty placeholder.
-std::string BuildOutputText(Session& session, Platform& platform, std::vector<std::string>& lines,
-                            ItemMode lastMode);
+// The output stage: sorts the lines (unless the last mode was a tree) with the sorter
+// that has seen them while they were collected, joins them with CR LF, adds the final
+// line break, applies upper case, "\" to "/" and " " to "%20", and puts the text on the
+// clipboard, trying again while another program holds it; tells the user when it
+// could not. `lines` starts with the empty placeholder. True when the text was placed.
+bool PlaceLines(const OptionSet& options, Platform& platform, const std::vector<std::string>& lines,
+                ItemMode lastMode, OutputSorter& sorter);
 
-// The whole run. Returns true when the text reached the clipboard.
-bool CollectPaths(Session& session, Platform& platform);
+// The whole run with the given options. Returns true when the text reached the clipboard.
+bool CollectPaths(const OptionSet& options, Platform& platform);
 
 }  // namespace kirramo

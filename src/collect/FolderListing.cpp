@@ -88,8 +88,9 @@ private:
 // One walk below a selected folder: what every level needs, and the identities of the
 // folders on the way down, so that a link back to one of them is not entered.
 struct Walk {
-    Session& session;
-    Platform& platform;
+    const ItemContext& context;
+    const std::string& base;
+    FileSystem& files;
     std::vector<std::string>& lines;
     LineObserver* observer;
     InfoWanted wanted;
@@ -102,15 +103,15 @@ struct Walk {
     std::string path;  // the path of the file being formatted
 
     // `descends`: the walk goes below the selected folder, so it needs folder identities.
-    Walk(Session& s, Platform& p, std::vector<std::string>& l, LineObserver* o,
+    Walk(const ItemContext& c, const std::string& b, std::vector<std::string>& l, LineObserver* o,
          const std::string& selected, bool descends)
-        : session(s), platform(p), lines(l), observer(o), wanted(WantedFor(s.options)),
-          sep(p.Separator()) {
+        : context(c), base(b), files(c.files), lines(l), observer(o), wanted(WantedFor(c.options)),
+          sep(c.files.Separator()) {
         if (!descends) return;
         wanted.id = true;
         InfoWanted idOnly;
         idOnly.id = true;
-        if (std::optional<EntryInfo> top = platform.Stat(selected, idOnly)) ancestors.push_back(top->id);
+        if (std::optional<EntryInfo> top = files.Stat(selected, idOnly)) ancestors.push_back(top->id);
     }
 
     bool IsAncestor(const FileId& id) const {
@@ -125,7 +126,7 @@ struct Walk {
     size_t ReadEntries(const std::string& folder, bool foldersOnly, size_t depth) {
         if (depth == levels.size()) levels.emplace_back();
         std::vector<EntryInfo>& level = levels[depth];
-        std::unique_ptr<DirReader> reader = platform.OpenDir(folder, wanted);
+        std::unique_ptr<DirReader> reader = files.OpenDir(folder, wanted);
         if (!reader) return 0;
         size_t count = 0;
         for (;;) {
@@ -158,7 +159,7 @@ void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
     for (size_t i = 0; i < count; ++i) {
         const EntryInfo& entry = entries[i];
         std::string path = walk.Join(folder, entry.name);
-        walk.lines.push_back(FormatItem(walk.session, walk.platform, path, entry));
+        walk.lines.push_back(FormatItem(walk.context, walk.base, path, entry));
         walk.Added();
         if (walk.IsAncestor(entry.id)) continue;
         walk.ancestors.push_back(entry.id);
@@ -169,9 +170,9 @@ void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
 
 // Adds the lines of a folder's matching files once per process, from entries already read.
 // Hidden and system files are left out. A line that cannot be built is left out too.
-void AddPatternFiles(Walk& walk, const PatternList& patterns, const std::string& folder,
+void AddPatternFiles(Walk& walk, const PatternList& patterns, FolderSet& listed, const std::string& folder,
                      const std::vector<EntryInfo>& entries, size_t count) {
-    if (!walk.session.ListedFolders.insert(folder).second) return;
+    if (!listed.insert(folder).second) return;
     std::string& path = walk.path;
     path.assign(folder);
     path += walk.sep;
@@ -183,15 +184,16 @@ void AddPatternFiles(Walk& walk, const PatternList& patterns, const std::string&
         path.resize(base);
         path += entry.name;
         try {
-            walk.lines.push_back(FormatItem(walk.session, walk.platform, path, entry));
+            walk.lines.push_back(FormatItem(walk.context, walk.base, path, entry));
         } catch (const std::exception&) {
         }
     }
     walk.Added();
 }
 
-void FilesOf(Walk& walk, const PatternList& patterns, const std::string& folder, size_t depth) {
-    const bool sub = walk.session.options.GSub;
+void FilesOf(Walk& walk, const PatternList& patterns, FolderSet& listed, const std::string& folder,
+             size_t depth) {
+    const bool sub = walk.context.options.GSub;
     const size_t count = walk.ReadEntries(folder, false, depth);
     const std::vector<EntryInfo>& entries = walk.levels[depth];
     bool added = false;
@@ -200,13 +202,13 @@ void FilesOf(Walk& walk, const PatternList& patterns, const std::string& folder,
         if (entry.IsDir() && sub) {
             if (walk.IsAncestor(entry.id)) continue;
             walk.ancestors.push_back(entry.id);
-            FilesOf(walk, patterns, walk.Join(folder, entry.name), depth + 1);
+            FilesOf(walk, patterns, listed, walk.Join(folder, entry.name), depth + 1);
             walk.ancestors.pop_back();
         } else if (!added) {
             // The folder's own files join the lines where the walk first meets an
             // entry that it does not descend into.
             added = true;
-            AddPatternFiles(walk, patterns, folder, entries, count);
+            AddPatternFiles(walk, patterns, listed, folder, entries, count);
         }
     }
 }
@@ -217,17 +219,17 @@ bool MatchPattern(std::string_view pattern, std::string_view name) {
     return PatternList(pattern).Matches(name);
 }
 
-void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
+void ListSubfolders(const ItemContext& context, const std::string& base, const std::string& folder,
                     std::vector<std::string>& lines, LineObserver* observer) {
-    Walk walk(session, platform, lines, observer, folder, true);
-    SubfoldersOf(walk, platform.CutRoot(folder), 0);
+    Walk walk(context, base, lines, observer, folder, true);
+    SubfoldersOf(walk, context.files.CutRoot(folder), 0);
 }
 
-void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
-                     std::vector<std::string>& lines, LineObserver* observer) {
-    Walk walk(session, platform, lines, observer, folder, session.options.GSub);
-    PatternList patterns(session.options.GFPattern);
-    FilesOf(walk, patterns, platform.CutRoot(folder), 0);
+void ListFolderFiles(const ItemContext& context, const std::string& base, const std::string& folder,
+                     FolderSet& listed, std::vector<std::string>& lines, LineObserver* observer) {
+    Walk walk(context, base, lines, observer, folder, context.options.GSub);
+    PatternList patterns(context.options.GFPattern);
+    FilesOf(walk, patterns, listed, context.files.CutRoot(folder), 0);
 }
 
 }  // namespace kirramo

@@ -3,10 +3,10 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
-#include "options/OptionSet.h"
-#include "platform/Platform.h"
+#include "collect/FormatItem.h"
 
 namespace kirramo {
 
@@ -33,14 +33,17 @@ public:
 
 // Appends a line for every subfolder below the selected folder, each folder's line
 // directly before its own subfolders' lines. A folder reached again through a link to
-// one of its ancestors is not entered again.
-void ListSubfolders(Session& session, Platform& platform, const std::string& folder,
+// one of its ancestors is not entered again. `base` is the folder's SelectionBase.
+void ListSubfolders(const ItemContext& context, const std::string& base, const std::string& folder,
                     std::vector<std::string>& lines, LineObserver* observer = nullptr);
 
+// The folders whose files a run has added already.
+using FolderSet = std::unordered_set<std::string>;
+
 // Appends a line for every file of the folder that matches GFPattern, and with GSub of
-// every folder below it. Each folder's files are added once per process. Hidden and
-// system files are left out.
-void ListFolderFiles(Session& session, Platform& platform, const std::string& folder,
-                     std::vector<std::string>& lines, LineObserver* observer = nullptr);
+// every folder below it. Each folder's files are added once per run (`listed` records
+// them). Hidden and system files are left out.
+void ListFolderFiles(const ItemContext& context, const std::string& base, const std::string& folder,
+                     FolderSet& listed, std::vector<std::string>& lines, LineObserver* observer = nullptr);
 
 }  // namespace kirramo

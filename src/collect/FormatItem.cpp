@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "collect/Utf8.h"
-#include "platform/PathForms.h"
-#include "platform/TimeStamps.h"
+#include "collect/PathForms.h"
+#include "collect/TimeStamps.h"
 
 namespace kirramo {
 
@@ -37,30 +37,33 @@ std::string StripExtension(std::string_view text, char sep) {
     return std::string(WithoutExtension(text, sep));
 }
 
-std::string SelectionBase(Session& session, Platform& platform, const std::string& path) {
-    const OptionSet& o = session.options;
+std::string SelectionBase(const ItemContext& context, const std::string& path) {
+    const OptionSet& o = context.options;
     if (!o.GBackword) return {};
-    std::string parent = ParentOfPath(path, platform.Separator());
+    std::string parent = ParentOfPath(path, context.files.Separator());
     std::string base;
     if (o.GLong) {
-        base = LongPathOf(platform, parent);
+        base = LongPathOf(context.files, parent);
+    } else if (std::optional<std::string> shortForm = ShortPathOf(context.files, parent)) {
+        base = std::move(*shortForm);
     } else {
-        std::optional<std::string> shortForm = ShortPathOf(platform, parent);
-        base = shortForm ? std::move(*shortForm) : std::move(parent);
+        context.showMessage(kShortPathFailedMessage);
+        base = std::move(parent);
     }
-    if (o.GUnc) base = ToUncPath(session, platform, base);
+    if (o.GUnc) base = ToUncPath(context.files, context.shares, base);
     return base;
 }
 
-std::string FormatItem(Session& session, Platform& platform, const std::string& path,
+std::string FormatItem(const ItemContext& context, std::string_view base, const std::string& path,
                        const EntryInfo& entry) {
-    const OptionSet& o = session.options;
+    const OptionSet& o = context.options;
+    FileSystem& files = context.files;
     const bool isDir = entry.IsDir();
 
     std::string timeText;
-    if (o.GTime) timeText = ItemTimeText(platform, entry);
+    if (o.GTime) timeText = ItemTimeText(context.locale, entry);
     std::string sizeText;
-    if (!isDir && o.GSize) sizeText = SizeText(platform, entry.size, o.GUnit);
+    if (!isDir && o.GSize) sizeText = SizeText(context.locale, entry.size, o.GUnit);
 
     // The path's text is worked on as a view of the given path; only a step that
     // really changes it makes a text of its own. Listings of many entries then build
@@ -70,31 +73,33 @@ std::string FormatItem(Session& session, Platform& platform, const std::string& 
     // The network form comes before the long or short form, so that GBackword cuts
     // the same text that SelectionBase produced.
     if (o.GUnc) {
-        owned = ToUncPath(session, platform, path);
+        owned = ToUncPath(files, context.shares, path);
         work = owned;
     }
     if (o.GLong) {
         // LongPathOf keeps a path without "~" (and every path where there are no short
         // names) as it is.
-        if (platform.HasShortNames() && work.find('~') != std::string_view::npos) {
-            owned = LongPathOf(platform, std::string(work));
+        if (files.HasShortNames() && work.find('~') != std::string_view::npos) {
+            owned = LongPathOf(files, std::string(work));
             work = owned;
         }
-    } else if (std::optional<std::string> shortForm = ShortPathOf(platform, std::string(work))) {
+    } else if (std::optional<std::string> shortForm = ShortPathOf(files, std::string(work))) {
         owned = std::move(*shortForm);
         work = owned;
+    } else {
+        context.showMessage(kShortPathFailedMessage);
     }
 
     if (o.GBackword) {
         // Cut the base and the separator after it, counted in characters: only the
         // lengths are used, and a cut inside a character would corrupt the text.
-        const size_t count = utf8::Length(session.SelectionBaseText) + 1;
+        const size_t count = utf8::Length(base) + 1;
         if (utf8::Length(work) < count)
             throw std::invalid_argument("the selected folder's text is longer than the item: " +
                                         std::string(work));
         work.remove_prefix(utf8::OffsetOf(work, count));
     }
-    const char sep = platform.Separator();
+    const char sep = files.Separator();
     if (o.GName) work = NameView(work, sep);
     if (!isDir && o.GExt) work = WithoutExtension(work, sep);
 
@@ -115,7 +120,7 @@ std::string FormatItem(Session& session, Platform& platform, const std::string& 
     return line;
 }
 
-std::string SizeText(Platform& platform, uint64_t bytes, int unit) {
+std::string SizeText(Locale& locale, uint64_t bytes, int unit) {
     static constexpr const char* kUnitText[] = {"", "byte", "KB", "MB", "GB"};
     static constexpr uint64_t kDivisor[] = {1, 1, 1024, 1048576, 1073741824};
     if (unit < 0 || unit > 4) return {};
@@ -124,7 +129,7 @@ std::string SizeText(Platform& platform, uint64_t bytes, int unit) {
     const uint64_t rest = bytes % d;
     // Round to the nearest whole number; an exact half goes to the even neighbour.
     if (rest * 2 > d || (rest * 2 == d && (n & 1) != 0)) ++n;
-    return platform.GroupDigits(n) + kUnitText[unit];
+    return locale.GroupDigits(n) + kUnitText[unit];
 }
 
 InfoWanted WantedFor(const OptionSet& options) {

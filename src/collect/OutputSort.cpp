@@ -120,14 +120,13 @@ int CompareItemKeys(const OutputSorter::Item& a, const OutputSorter::Item& b) {
                          b.tailLength);
 }
 
-OutputSorter::OutputSorter(Platform& platform)
-    : platform_(platform), separator_(platform.Separator()) {}
+OutputSorter::OutputSorter(Locale& locale, char separator) : locale_(locale), separator_(separator) {}
 
 bool OutputSorter::HaveBuilder() {
     // Made when the first keys are needed: a run that sorts nothing (one line, or a
     // tree listing) never opens the collation.
     if (!mine_ && !noBuilder_) {
-        if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder())
+        if (std::unique_ptr<SortKeyBuilder> builder = locale_.NewSortKeyBuilder())
             mine_ = std::make_unique<KeyStore>(std::move(builder), separator_);
         else
             noBuilder_ = true;
@@ -297,7 +296,7 @@ void OutputSorter::LinesAdded(const std::vector<std::string>& lines) {
     handed_ = end;
 
     if (!thread_.joinable() && !worker_) {
-        if (std::unique_ptr<SortKeyBuilder> builder = platform_.NewSortKeyBuilder()) {
+        if (std::unique_ptr<SortKeyBuilder> builder = locale_.NewSortKeyBuilder()) {
             worker_ = std::make_unique<KeyStore>(std::move(builder), separator_);
             try {
                 thread_ = std::thread([this] { WorkerLoop(); });
@@ -407,7 +406,7 @@ std::vector<size_t> OutputSorter::Order(const std::vector<std::string>& lines) {
 }
 
 std::vector<size_t> OutputSorter::OrderBySortKeys(const std::vector<std::string>& lines) {
-    const std::vector<std::string> keys = platform_.SortKeys(lines);
+    const std::vector<std::string> keys = locale_.SortKeys(lines);
     std::vector<size_t> order(lines.size());
     std::iota(order.begin(), order.end(), size_t{0});
     // Empty lines (the placeholder first among them) go before every other line,

@@ -15,13 +15,15 @@
 #include <vector>
 
 #include "collect/FolderListing.h"
-#include "platform/Platform.h"
+#include "platform/Locale.h"
 
 namespace kirramo {
 
 class OutputSorter : public LineObserver {
 public:
-    explicit OutputSorter(Platform& platform);
+    // `separator` is the path separator: lines below one folder share the key of the
+    // folder's part where the locale's keys allow it.
+    OutputSorter(Locale& locale, char separator);
     ~OutputSorter() override;
     OutputSorter(const OutputSorter&) = delete;
     OutputSorter& operator=(const OutputSorter&) = delete;
@@ -104,7 +106,7 @@ private:
     std::vector<size_t> OrderBySortKeys(const std::vector<std::string>& lines);
     void Stop();
 
-    Platform& platform_;
+    Locale& locale_;
     const char separator_;
     std::unique_ptr<KeyStore> mine_;    // the collecting thread's keys
     bool noBuilder_ = false;            // the platform has no key builder

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "options/OptionSet.h"
-#include "platform/Platform.h"
+#include "collect/FormatItem.h"
+#include "platform/Desktop.h"
 
 namespace kirramo {
 
@@ -15,7 +15,7 @@ namespace kirramo {
 bool ReadTreeOutput(const std::vector<std::string>& output, std::vector<std::string>& lines);
 
 // Lists a folder with the tree command (files too when withFiles) and merges it.
-bool RunTree(Session& session, Platform& platform, const std::string& folder,
+bool RunTree(const ItemContext& context, Desktop& desktop, const std::string& folder,
              std::vector<std::string>& lines, bool withFiles);
 
 }  // namespace kirramo

@@ -3,8 +3,6 @@
 
 #include <array>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace kirramo {
 
@@ -50,21 +48,15 @@ struct OptionSet {
 inline constexpr const char* kDefaultPatternSet =
     "*.*|*.bat|*.bmp|*.dll|*.exe|*.gif|*.htm|*.html|*.jpg|*.log|*.tmp|*.txt";
 
-// Everything one process shares: the options and the run values. There is exactly one
-// per process; it is passed to whoever needs it instead of living in globals.
+// What one process keeps between its parts: the options and how the start went. There
+// is exactly one per process; it is passed to whoever needs it instead of living in
+// globals. What a collection run finds on its way stays with that run.
 struct Session {
     OptionSet options;
 
     bool SettingsLoaded = false;   // the settings file was read at start
     bool Cancelled = false;        // the window was left by its Cancel command
     std::array<std::string, 4> UnitNames{"なし", "byte", "KB", "MB"};
-
-    std::string SelectionBaseText;  // base folder text of the current selected path
-    // Network share found behind each volume root ("Z:" or a mount point); an empty
-    // share records a local volume, so each volume is asked once.
-    std::unordered_map<std::string, std::string> CachedShare;
-    // Folders whose pattern files were already added in this process.
-    std::unordered_set<std::string> ListedFolders;
 };
 
 }  // namespace kirramo

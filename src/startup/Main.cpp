@@ -54,7 +54,7 @@ void RunWithWindowOptions(Session& session, Platform& platform) {
     // Where the window would stand does not matter here; the options do.
     form.Load(0, 0, 15, 15, 1024 * 15, 768 * 15);
     form.StoreControls();
-    CollectPaths(session, platform);
+    CollectPaths(session.options, platform);
 }
 
 int Main(Session& session, Platform& platform, WindowHost& windows) {
@@ -65,12 +65,12 @@ int Main(Session& session, Platform& platform, WindowHost& windows) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor
         // written, and SettingsLoaded stays off.
-        CollectPaths(session, platform);
+        CollectPaths(session.options, platform);
         break;
     case kLaunchSettings:
         session.SettingsLoaded = LoadSettings(session, platform);
         if (session.SettingsLoaded && session.options.GMenu)
-            CollectPaths(session, platform);
+            CollectPaths(session.options, platform);
         else
             ShowWindow(session, platform, windows);
         break;

@@ -332,7 +332,7 @@ void SettingsForm::StoreControls() {
 void SettingsForm::Get() {
     if (closed_) return;
     StoreControls();
-    CollectPaths(session_, platform_);
+    CollectPaths(session_.options, platform_);
     Close();
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "collect/TreeListing.h"
-#include "fake/FakePlatform.h"
+#include "collect/LineFixture.h"
 
 using namespace kirramo;
 using V = std::vector<std::string>;
@@ -13,21 +13,22 @@ namespace {
 const std::string kBusyMessage =
     "クリップボードに書き込めませんでした。他のプログラムがクリップボードを使用中の可能性があります。";
 
-struct RunFixture : ::testing::Test {
-    FakePlatform fs;
-    Session session;
-    OptionSet& o = session.options;
+struct RunFixture : ::testing::Test, FakeLines {
     RunFixture() { o = OptionSet::Designed(); }
 
     // Runs once with the given command line and gives the clipboard's text.
     std::string Run(const std::string& commandLine) {
         fs.commandLine = commandLine;
-        EXPECT_TRUE(CollectPaths(session, fs));
+        EXPECT_TRUE(CollectPaths(o, fs));
         EXPECT_EQ(fs.clipboardSizeMismatches, 0);
         return fs.clipboard.value_or("<never set>");
     }
+    // The output stage alone, for lines as the collection left them.
     std::string Build(V lines, ItemMode lastMode = kModeItem) {
-        return BuildOutputText(session, fs, lines, lastMode);
+        OutputSorter sorter(fs, fs.Separator());
+        EXPECT_TRUE(PlaceLines(o, fs, lines, lastMode, sorter));
+        EXPECT_EQ(fs.clipboardSizeMismatches, 0);
+        return fs.clipboard.value_or("<never set>");
     }
 };
 
@@ -109,7 +110,7 @@ TEST_F(RunFixture, EmptyCommandLinesAndEmptyPaths) {
     EXPECT_EQ(Run(""), "");
     fs.commandLine.reset();  // no raw text: the argument list is used
     fs.argumentList = {"C:\\b.txt", "", "C:\\a.txt"};
-    EXPECT_TRUE(CollectPaths(session, fs));
+    EXPECT_TRUE(CollectPaths(o, fs));
     EXPECT_EQ(fs.clipboard, "C:\\a.txt\r\nC:\\b.txt\r\n");
     EXPECT_EQ(Run("C:\\a.txt  C:\\b.txt"), "C:\\a.txt\r\nC:\\b.txt\r\n");  // two blanks
     EXPECT_TRUE(fs.messages.empty());
@@ -145,7 +146,7 @@ TEST_F(RunFixture, BusyClipboardIsRetriedThenReported) {
 
     fs.clipboardBusyFor = 1000;
     fs.commandLine = "C:\\a.txt";
-    EXPECT_FALSE(CollectPaths(session, fs));
+    EXPECT_FALSE(CollectPaths(o, fs));
     EXPECT_EQ(fs.messages, V{kBusyMessage});
     int waited = 0;
     for (int ms : fs.sleeps) waited += ms;
@@ -177,6 +178,6 @@ TEST_F(RunFixture, TreeFormsGoToTheTreeCommand) {
 
     // A command that could not run adds nothing.
     V lines{"", "kept"};
-    EXPECT_FALSE(RunTree(session, fs, "Z:\\proj", lines, true));
+    EXPECT_FALSE(RunTree(Context(), fs, "Z:\\proj", lines, true));
     EXPECT_EQ(lines, (V{"", "kept"}));
 }

@@ -4,29 +4,26 @@
 
 #include <gtest/gtest.h>
 
-#include "fake/FakePlatform.h"
+#include "collect/LineFixture.h"
 
 using namespace kirramo;
 using V = std::vector<std::string>;
 
 namespace {
 
-struct ListingFixture : ::testing::Test {
-    FakePlatform fs;
-    Session session;
-    OptionSet& o = session.options;
+struct ListingFixture : ::testing::Test, FakeLines {
     ListingFixture() {
         o.GLong = true;
         o.GFPattern = "*.*";
     }
     V Subfolders(const std::string& folder) {
         V lines;
-        ListSubfolders(session, fs, folder, lines);
+        ListSubfolders(Context(), "", folder, lines);
         return lines;
     }
     V Files(const std::string& folder) {
         V lines;
-        ListFolderFiles(session, fs, folder, lines);
+        ListFolderFiles(Context(), "", folder, listed, lines);
         return lines;
     }
     static V Sorted(V v) {
@@ -85,7 +82,7 @@ TEST_F(ListingFixture, WalksUseTheEnumerationsDataAndAskOnlyForWhatIsShown) {
     o.GSub = true;
     EXPECT_EQ(Sorted(Files("C:\\d")), (V{"C:\\d\\a.txt", "C:\\d\\s\\b.txt"}));
     EXPECT_FALSE(fs.openDirWanted.back().size || fs.openDirWanted.back().times);
-    session.ListedFolders.clear();
+    listed.clear();
     o.GSize = true;
     o.GUnit = 2;
     o.GTime = true;
@@ -109,7 +106,7 @@ TEST_F(ListingFixture, PatternFilesOfTheFolderAndWithSubfoldersOfEveryFolderBelo
     fs.Find("C:\\d\\.hid")->attributes |= kAttrHidden;
     o.GFPattern = "*.txt;*.htm";
     EXPECT_EQ(Sorted(Files("C:\\d")), (V{"C:\\d\\NOTES.TXT", "C:\\d\\readme.txt", "C:\\d\\ro.txt"}));
-    session.ListedFolders.clear();
+    listed.clear();
     o.GSub = true;
     EXPECT_EQ(Sorted(Files("C:\\d")),
               (V{"C:\\d\\.hid\\inside.txt", "C:\\d\\NOTES.TXT", "C:\\d\\readme.txt", "C:\\d\\ro.txt",

@@ -2,29 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include "fake/FakePlatform.h"
+#include "collect/LineFixture.h"
 
 using namespace kirramo;
 
 namespace {
 
-// A session with the long form and every other option off, as the tests start.
-struct FormatFixture : ::testing::Test {
-    FakePlatform fs;
-    Session session;
-    OptionSet& o = session.options;
+// The long form and every other option off, as the tests start.
+struct FormatFixture : ::testing::Test, FakeLines {
+    std::string base;  // the selected path's base, as the run keeps it
     FormatFixture() { o.GLong = true; }
 
     // The line of an existing item, as the run would make it for a selected path.
     std::string Line(const std::string& path) {
-        session.SelectionBaseText = SelectionBase(session, fs, path);
+        base = SelectionBase(Context(), path);
         return Item(path);
     }
     // The line of an item below the current selection.
     std::string Item(const std::string& path) {
         auto entry = fs.Stat(path, WantedFor(o));
         EXPECT_TRUE(entry) << path;
-        return FormatItem(session, fs, path, *entry);
+        return FormatItem(Context(), base, path, *entry);
     }
 };
 
@@ -64,17 +62,17 @@ TEST_F(FormatFixture, BackwordCutsTheSelectedFoldersParent) {
     fs.AddFolder("C:\\a\\b\\c");
     fs.AddFolder("C:\\x");
     o.GBackword = true;
-    EXPECT_EQ(SelectionBase(session, fs, "C:\\a\\b"), "C:\\a");
+    EXPECT_EQ(SelectionBase(Context(), "C:\\a\\b"), "C:\\a");
     EXPECT_EQ(Line("C:\\a\\b"), "b");
     EXPECT_EQ(Item("C:\\a\\b\\c"), "b\\c");
     // A drive root: the base is "C:", the root's own text is empty.
     EXPECT_EQ(Line("C:\\"), "");
     EXPECT_EQ(Item("C:\\x"), "x");
     // An item shorter than the base cannot be cut.
-    session.SelectionBaseText = "C:\\a\\b\\c\\d";
+    base = "C:\\a\\b\\c\\d";
     EXPECT_THROW(Item("C:\\x"), std::invalid_argument);
     o.GBackword = false;
-    EXPECT_EQ(SelectionBase(session, fs, "C:\\a\\b"), "");
+    EXPECT_EQ(SelectionBase(Context(), "C:\\a\\b"), "");
 }
 
 TEST_F(FormatFixture, BackwordCountsCharactersNotBytes) {
@@ -91,7 +89,7 @@ TEST_F(FormatFixture, ShortFormAndItsFailure) {
     fs.SetShortName("C:\\Program Files\\Long Name.txt", "LONGNA~1.TXT");
     o.GLong = false;
     o.GBackword = true;
-    EXPECT_EQ(SelectionBase(session, fs, "C:\\Program Files\\Long Name.txt"), "C:\\PROGRA~1");
+    EXPECT_EQ(SelectionBase(Context(), "C:\\Program Files\\Long Name.txt"), "C:\\PROGRA~1");
     EXPECT_EQ(Line("C:\\Program Files\\Long Name.txt"), "LONGNA~1.TXT");
     EXPECT_TRUE(fs.messages.empty());
     fs.shortPathFails = true;  // the text stays as it was, after one message per failure
@@ -107,7 +105,7 @@ TEST_F(FormatFixture, NetworkFormComesBeforeTheLongFormAndMatchesTheBase) {
     o.GUnc = true;
     EXPECT_EQ(Line("Z:\\PROJEC~1\\doc.txt"), "\\\\srv\\share\\Projects\\doc.txt");
     o.GBackword = true;
-    EXPECT_EQ(SelectionBase(session, fs, "Z:\\PROJEC~1\\doc.txt"), "\\\\srv\\share\\PROJEC~1");
+    EXPECT_EQ(SelectionBase(Context(), "Z:\\PROJEC~1\\doc.txt"), "\\\\srv\\share\\PROJEC~1");
     EXPECT_EQ(Line("Z:\\PROJEC~1\\doc.txt"), "doc.txt");
     EXPECT_EQ(fs.driveConnectionCalls, 1);
 }

@@ -125,7 +125,7 @@ std::vector<std::string> WalkLikeLines(size_t count, unsigned seed) {
 
 // Hands the lines to the sorter in pieces, the way a run does, and gives its order.
 std::vector<size_t> SortedInPieces(BuilderPlatform& fs, std::vector<std::string> lines, unsigned seed) {
-    OutputSorter sorter(fs);
+    OutputSorter sorter(fs, fs.Separator());
     std::mt19937 rng(seed);
     std::vector<std::string> growing;
     for (std::string& line : lines) {
@@ -160,7 +160,7 @@ TEST(OutputSorter, OrderIsTheOrderOfOneSortAtTheEnd) {
 TEST(OutputSorter, LastEmptyLineMayStillBeReplaced) {
     // A tree listing replaces an empty last line; lines handed over must not include it.
     BuilderPlatform fs;
-    OutputSorter sorter(fs);
+    OutputSorter sorter(fs, fs.Separator());
     std::vector<std::string> lines(1);
     for (int i = 0; i < 5000; ++i) lines.push_back("C:\\d\\f" + std::to_string(5000 - i));
     lines.emplace_back();
@@ -171,7 +171,7 @@ TEST(OutputSorter, LastEmptyLineMayStillBeReplaced) {
     EXPECT_EQ(sorter.Order(lines), ExpectedOrder(lines, true));
     // One line among empty ones: the empty ones first, without any key.
     BuilderPlatform few;
-    EXPECT_EQ(OutputSorter(few).Order({"x", "", ""}), (std::vector<size_t>{1, 2, 0}));
+    EXPECT_EQ(OutputSorter(few, few.Separator()).Order({"x", "", ""}), (std::vector<size_t>{1, 2, 0}));
     EXPECT_EQ(few.builders, 0);
 }
 
@@ -227,12 +227,11 @@ TEST(OutputSorter, RunWithKeyBuilderGivesTheSameTextAsWithout) {
     for (FakePlatform* fs : {static_cast<FakePlatform*>(&withBuilder), &plain})
         fs->commandLine = "C:\\root " + someFile;
     auto run = [](FakePlatform& fs, bool dirs) {
-        Session session;
-        session.options = OptionSet::Designed();
-        session.options.GFolder = true;
-        session.options.GSub = true;
-        session.options.GDir = dirs;
-        EXPECT_TRUE(CollectPaths(session, fs));
+        OptionSet o = OptionSet::Designed();
+        o.GFolder = true;
+        o.GSub = true;
+        o.GDir = dirs;
+        EXPECT_TRUE(CollectPaths(o, fs));
         return fs.clipboard.value_or("");
     };
     for (bool dirs : {false, true}) {

@@ -111,7 +111,7 @@ TEST(PosixCollation, KeysMadeAsTheWalkGoesOrderAsTheWholeKeys) {
             if (lines[a].empty() != lines[b].empty()) return lines[a].empty();
             return keys[a] < keys[b];
         });
-        OutputSorter sorter(p);
+        OutputSorter sorter(p, p.Separator());
         std::vector<std::string> growing;
         for (const std::string& line : lines) {
             growing.push_back(line);

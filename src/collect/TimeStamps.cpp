@@ -1,4 +1,4 @@
-#include "platform/TimeStamps.h"
+#include "collect/TimeStamps.h"
 
 namespace kirramo {
 
@@ -58,13 +58,13 @@ FileTicks TicksFromCivil(const CivilTime& c) {
                kTicksPerSecond;
 }
 
-std::string FileTimeText(Platform& platform, FileTicks utc) {
+std::string FileTimeText(Locale& locale, FileTicks utc) {
     if (utc < 0 || utc > INT64_MAX - kFileTimeOffset) return {};
     // A fixed 9 hours, whatever the machine's time zone and season.
     std::optional<CivilTime> c = CivilFromTicks(utc + kFileTimeOffset);
     if (!c) return {};
-    const std::string dateSep = platform.DateSeparator();
-    const std::string timeSep = platform.TimeSeparator();
+    const std::string dateSep = locale.DateSeparator();
+    const std::string timeSep = locale.TimeSeparator();
     std::string text;
     text.reserve(19 + 2 * (dateSep.size() + timeSep.size()));
     AppendPadded(text, c->year, 4);
@@ -81,11 +81,11 @@ std::string FileTimeText(Platform& platform, FileTicks utc) {
     return text;
 }
 
-std::string ItemTimeText(Platform& platform, const EntryInfo& entry) {
-    if (!entry.IsDir()) return FileTimeText(platform, entry.writeTime);
+std::string ItemTimeText(Locale& locale, const EntryInfo& entry) {
+    if (!entry.IsDir()) return FileTimeText(locale, entry.writeTime);
     if (entry.creationTime == kNoTime) return {};
-    std::optional<CivilTime> local = platform.UtcToLocal(entry.creationTime);
-    return local ? platform.GeneralDateText(*local) : std::string();
+    std::optional<CivilTime> local = locale.UtcToLocal(entry.creationTime);
+    return local ? locale.GeneralDateText(*local) : std::string();
 }
 
 }  // namespace kirramo

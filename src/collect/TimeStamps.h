@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Locale.h"
 
 namespace kirramo {
 
@@ -13,10 +13,10 @@ FileTicks TicksFromCivil(const CivilTime& c);
 
 // "yyyy/mm/dd hh:nn:ss" of a UTC file time plus a fixed 9 hours (the locale's
 // separators), seconds cut; empty text when the time is unknown or out of range.
-std::string FileTimeText(Platform& platform, FileTicks utc);
+std::string FileTimeText(Locale& locale, FileTicks utc);
 
 // The date-time text of an entry: a folder's creation time in the locale's general
 // form, local time; a file's FileTimeText of its last write time.
-std::string ItemTimeText(Platform& platform, const EntryInfo& entry);
+std::string ItemTimeText(Locale& locale, const EntryInfo& entry);
 
 }  // namespace kirramo

@@ -1,4 +1,4 @@
-#include "platform/TimeStamps.h"
+#include "collect/TimeStamps.h"
 
 #include <gtest/gtest.h>
 

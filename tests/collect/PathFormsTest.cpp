@@ -1,4 +1,4 @@
-#include "platform/PathForms.h"
+#include "collect/PathForms.h"
 
 #include <gtest/gtest.h>
 
@@ -47,31 +47,30 @@ TEST(LongPathOf, KeepsSeparatorsAndUnknownComponents) {
     EXPECT_EQ(fs.findLongNameCalls, 0);
 }
 
-TEST(ShortPathOf, GivesTheShortFormOrTellsTheUserOnce) {
+TEST(ShortPathOf, GivesTheShortFormOrItsFailure) {
     FakePlatform fs;
     AddProgramFiles(fs);
     EXPECT_EQ(ShortPathOf(fs, "C:\\Program Files\\Common Files\\a.txt"), "C:\\PROGRA~1\\COMMON~1\\a.txt");
-    EXPECT_TRUE(fs.messages.empty());
     EXPECT_FALSE(ShortPathOf(fs, "C:\\missing.txt"));
-    EXPECT_EQ(fs.messages, V{"GetShortPathName Err0"});
+    EXPECT_EQ(ShortPathOf(fs, ""), "");
 }
 
 TEST(ToUncPath, AsksEachDriveOnceAndReplacesOnlyItsOwnDrive) {
     FakePlatform fs;
-    Session session;
+    ShareCache shares;
     fs.driveConnections["Z:"] = "\\\\server\\share";
-    EXPECT_EQ(ToUncPath(session, fs, "C:\\a.txt"), "C:\\a.txt");
-    EXPECT_EQ(ToUncPath(session, fs, "Z:\\a.txt"), "\\\\server\\share\\a.txt");
+    EXPECT_EQ(ToUncPath(fs, shares, "C:\\a.txt"), "C:\\a.txt");
+    EXPECT_EQ(ToUncPath(fs, shares, "Z:\\a.txt"), "\\\\server\\share\\a.txt");
     // A second drive does not take the first drive's share.
-    EXPECT_EQ(ToUncPath(session, fs, "Y:\\b.txt"), "Y:\\b.txt");
-    EXPECT_EQ(ToUncPath(session, fs, "Z:\\dir\\c.txt"), "\\\\server\\share\\dir\\c.txt");
-    EXPECT_EQ(ToUncPath(session, fs, "C:\\d.txt"), "C:\\d.txt");
+    EXPECT_EQ(ToUncPath(fs, shares, "Y:\\b.txt"), "Y:\\b.txt");
+    EXPECT_EQ(ToUncPath(fs, shares, "Z:\\dir\\c.txt"), "\\\\server\\share\\dir\\c.txt");
+    EXPECT_EQ(ToUncPath(fs, shares, "C:\\d.txt"), "C:\\d.txt");
     EXPECT_EQ(fs.driveConnectionArgs, (V{"C:", "Z:", "Y:"}));
 
-    EXPECT_EQ(ToUncPath(session, fs, "Z:"), "\\\\server\\share");  // an item in the drive's root
-    EXPECT_EQ(ToUncPath(session, fs, "Z"), "Z");
-    EXPECT_EQ(ToUncPath(session, fs, ""), "");
-    EXPECT_EQ(ToUncPath(session, fs, "\\\\server\\share\\a"), "\\\\server\\share\\a");
+    EXPECT_EQ(ToUncPath(fs, shares, "Z:"), "\\\\server\\share");  // an item in the drive's root
+    EXPECT_EQ(ToUncPath(fs, shares, "Z"), "Z");
+    EXPECT_EQ(ToUncPath(fs, shares, ""), "");
+    EXPECT_EQ(ToUncPath(fs, shares, "\\\\server\\share\\a"), "\\\\server\\share\\a");
     EXPECT_EQ(fs.driveConnectionCalls, 3);
 }
 
@@ -81,7 +80,7 @@ TEST(ToUncPath, AnEmptyVolumeRootIsTheRootMount) {
         std::optional<VolumeRoot> VolumeRootOf(const std::string&) override { return VolumeRoot{""}; }
     } fs;
     fs.driveConnections[""] = "server:/export";
-    Session session;
-    EXPECT_EQ(ToUncPath(session, fs, "/home/a.txt"), "server:/export/home/a.txt");
-    EXPECT_EQ(session.CachedShare.at(""), "server:/export");
+    ShareCache shares;
+    EXPECT_EQ(ToUncPath(fs, shares, "/home/a.txt"), "server:/export/home/a.txt");
+    EXPECT_EQ(shares.at(""), "server:/export");
 }

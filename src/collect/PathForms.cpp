@@ -1,21 +1,15 @@
-#include "platform/PathForms.h"
+#include "collect/PathForms.h"
 
 namespace kirramo {
 
-std::optional<std::string> ShortPathOf(Platform& platform, const std::string& path) {
+std::optional<std::string> ShortPathOf(FileSystem& files, const std::string& path) {
     if (path.empty()) return path;  // nothing to convert (the parent of "/x" on Linux)
-    std::optional<std::string> shortPath = platform.ShortPath(path);
-    if (!shortPath) {
-        // The system gives a count of 0 on failure; the message shows that count.
-        platform.MessageBox("GetShortPathName Err0");
-        return std::nullopt;
-    }
-    return shortPath;
+    return files.ShortPath(path);
 }
 
-std::string LongPathOf(Platform& platform, const std::string& path) {
-    if (!platform.HasShortNames() || path.find('~') == std::string::npos) return path;
-    const char sep = platform.Separator();
+std::string LongPathOf(FileSystem& files, const std::string& path) {
+    if (!files.HasShortNames() || path.find('~') == std::string::npos) return path;
+    const char sep = files.Separator();
     size_t cut = path.find(sep);
     if (cut == std::string::npos) return path;
 
@@ -34,7 +28,7 @@ std::string LongPathOf(Platform& platform, const std::string& path) {
             result += piece;
             continue;
         }
-        std::optional<std::string> name = platform.FindLongName(result + std::string(piece));
+        std::optional<std::string> name = files.FindLongName(result + std::string(piece));
         if (name && !name->empty())
             result += *name;
         else
@@ -43,14 +37,13 @@ std::string LongPathOf(Platform& platform, const std::string& path) {
     return result;
 }
 
-std::string ToUncPath(Session& session, Platform& platform, const std::string& path) {
-    std::optional<VolumeRoot> root = platform.VolumeRootOf(path);
+std::string ToUncPath(FileSystem& files, ShareCache& shares, const std::string& path) {
+    std::optional<VolumeRoot> root = files.VolumeRootOf(path);
     // An empty root text is the root mount on Linux ("/" cut by the root rule): the
     // whole path then follows the share.
     if (!root || path.compare(0, root->key.size(), root->key) != 0) return path;
-    auto cached = session.CachedShare.find(root->key);
-    if (cached == session.CachedShare.end())
-        cached = session.CachedShare.emplace(root->key, platform.DriveConnection(*root)).first;
+    auto cached = shares.find(root->key);
+    if (cached == shares.end()) cached = shares.emplace(root->key, files.DriveConnection(*root)).first;
     const std::string& share = cached->second;
     if (share.empty()) return path;
     return share + path.substr(root->key.size());
