@@ -181,3 +181,42 @@ TEST_F(RunFixture, TreeFormsGoToTheTreeCommand) {
     EXPECT_FALSE(RunTree(Context(), fs, "Z:\\proj", lines, true));
     EXPECT_EQ(lines, (V{"", "kept"}));
 }
+
+// The rules for roots, mounts and the part below the selection, on a "/" file system.
+TEST(SlashStyleRun, RootsMountsAndThePartBelowTheSelection) {
+    struct Case {
+        const char* what;
+        void (*set)(OptionSet&);
+        V args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"long paths as given", [](OptionSet&) {}, {"/home/a/x.txt", "/top.txt"}, "/home/a/x.txt\r\n/top.txt\r\n"},
+        {"subfolders of the root join with one separator", [](OptionSet& o) { o.GDir = true; }, {"/"},
+         "/home\r\n/home/a\r\n/mnt\r\n/mnt/share\r\n/mnt/share/doc\r\n/mnt/shared\r\n"},
+        {"pattern files of the root", [](OptionSet& o) { o.GFolder = true; o.GFPattern = "*.txt"; }, {"/"}, "/top.txt"},
+        {"the part below a folder", [](OptionSet& o) { o.GBackword = true; }, {"/home/a/x.txt", "/top.txt"},
+         "top.txt\r\nx.txt\r\n"},
+        {"the part below the root", [](OptionSet& o) { o.GBackword = true; o.GDir = true; }, {"/home"},
+         "home/a"},
+        {"a network mount", [](OptionSet& o) { o.GUnc = true; }, {"/mnt/share/doc/r.txt", "/mnt/shared/s.txt"},
+         "//srv/share/doc/r.txt\r\n/mnt/shared/s.txt\r\n"},
+        {"the part below a folder on a network mount", [](OptionSet& o) { o.GUnc = true; o.GBackword = true; },
+         {"/mnt/share/doc/r.txt"}, "r.txt"},
+        {"names keep their case", [](OptionSet&) {}, {"/HOME/a/x.txt"}, "<missing>"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform fs(FakePlatform::Style::Slash);
+        fs.AddFile("/home/a/x.txt");
+        fs.AddFile("/top.txt");
+        fs.AddFile("/mnt/share/doc/r.txt");
+        fs.AddFile("/mnt/shared/s.txt");
+        fs.driveConnections["/mnt/share"] = "//srv/share";
+        fs.driveConnections["/mnt/shared"] = "";
+        fs.argumentList = c.args;
+        OptionSet o = OptionSet::Designed();
+        c.set(o);
+        CollectPaths(o, fs);
+        EXPECT_EQ(fs.messages.empty() ? fs.clipboard.value_or("<none>") : "<missing>", c.expected) << c.what;
+    }
+}

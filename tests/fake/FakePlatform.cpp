@@ -69,7 +69,7 @@ private:
 
 }  // namespace
 
-FakePlatform::FakePlatform() = default;
+FakePlatform::FakePlatform(Style style) : slash_(style == Style::Slash) {}
 FakePlatform::~FakePlatform() = default;
 
 std::string FakePlatform::FoldUpper(const std::string& s) {
@@ -96,7 +96,28 @@ FileTicks FakePlatform::Ticks(int year, int month, int day, int hour, int minute
 
 // ---- Paths and nodes ----
 
-std::optional<FakePlatform::Parsed> FakePlatform::Parse(const std::string& path) {
+std::optional<FakePlatform::Parsed> FakePlatform::ParseSlash(const std::string& path) const {
+    if (path.empty() || path[0] != '/') return std::nullopt;
+    Parsed p;
+    p.rootKey = "/";
+    std::string_view rest(path);
+    rest.remove_prefix(1);
+    if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);  // one trailing separator
+    if (rest.empty()) return p;
+    size_t start = 0;
+    for (;;) {
+        size_t sep = rest.find('/', start);
+        std::string_view comp = rest.substr(start, sep == std::string_view::npos ? rest.npos : sep - start);
+        if (comp.empty()) return std::nullopt;
+        p.components.emplace_back(comp);
+        if (sep == std::string_view::npos) break;
+        start = sep + 1;
+    }
+    return p;
+}
+
+std::optional<FakePlatform::Parsed> FakePlatform::Parse(const std::string& path) const {
+    if (slash_) return ParseSlash(path);
     Parsed p;
     size_t restAt;
     if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
@@ -148,8 +169,8 @@ FakePlatform::Node* FakePlatform::Root(const std::string& rootKey, bool create) 
 }
 
 FakePlatform::Node* FakePlatform::Child(Node* folder, const std::string& component,
-                                        bool byShortName) {
-    const std::string folded = FoldUpper(component);
+                                        bool byShortName) const {
+    const std::string folded = KeyOf(component);
     auto it = folder->children.find(folded);
     if (it != folder->children.end()) return it->second.get();
     if (!byShortName) return nullptr;
@@ -195,7 +216,7 @@ FakePlatform::Node& FakePlatform::Create(const std::string& path, bool folder) {
             fresh->volume = node->volume;
             fresh->serial = nextSerial_++;
             child = fresh.get();
-            node->children.emplace(FoldUpper(comp), std::move(fresh));
+            node->children.emplace(KeyOf(comp), std::move(fresh));
         } else if (!last && !child->IsDir()) {
             throw std::invalid_argument("FakePlatform: a file stands in the way: " + path);
         }
@@ -247,7 +268,7 @@ bool FakePlatform::Remove(const std::string& path) {
     if (!parent) return false;
     Node* child = Child(parent, last);
     if (!child) return false;
-    parent->children.erase(FoldUpper(child->name));
+    parent->children.erase(KeyOf(child->name));
     return true;
 }
 
@@ -279,6 +300,7 @@ EntryInfo FakePlatform::InfoOf(Node* node, InfoWanted wanted) {
 // ---- Platform: path syntax and file system ----
 
 std::string FakePlatform::CutRoot(std::string_view folder) const {
+    if (slash_) return folder == "/" ? std::string() : std::string(folder);
     if (folder.size() == 3 && IsAsciiLetter(folder[0]) && folder[1] == ':' && folder[2] == '\\')
         return std::string(folder.substr(0, 2));
     return std::string(folder);
@@ -295,7 +317,8 @@ std::unique_ptr<DirReader> FakePlatform::OpenDir(const std::string& folder, Info
     ++openDirCalls;
     openDirWanted.push_back(wanted);
     std::vector<EntryInfo> entries;
-    auto p = Parse(folder);
+    // A cut root stands for the root folder: "" in the "/" style ("C:" parses as it is).
+    auto p = Parse(slash_ && folder.empty() ? "/" : folder);
     Node* n = p ? Walk(*p, true) : nullptr;
     if (n && n->IsDir()) {
         entries.reserve(n->children.size());
@@ -318,6 +341,7 @@ std::optional<std::string> FakePlatform::FindLongName(const std::string& path) {
 
 std::optional<std::string> FakePlatform::ShortPath(const std::string& path) {
     if (shortPathFails) return std::nullopt;
+    if (slash_) return path;  // no short names: the short form is the path itself
     auto p = Parse(path);
     if (!p) return std::nullopt;
     Node* node = Root(p->rootKey, false);
@@ -336,6 +360,17 @@ std::optional<std::string> FakePlatform::ShortPath(const std::string& path) {
 }
 
 std::optional<VolumeRoot> FakePlatform::VolumeRootOf(const std::string& path) {
+    if (slash_) {
+        if (path.empty() || path[0] != '/') return std::nullopt;
+        // The longest mount point that is a whole-component prefix of the path.
+        std::string best = "/";
+        for (const auto& [mountPoint, share] : driveConnections) {
+            const bool whole = path.starts_with(mountPoint) &&
+                               (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+            if (mountPoint != "/" && whole && mountPoint.size() > best.size()) best = mountPoint;
+        }
+        return VolumeRoot{CutRoot(best)};
+    }
     if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':')
         return VolumeRoot{path.substr(0, 2)};
     return std::nullopt;
@@ -344,6 +379,10 @@ std::optional<VolumeRoot> FakePlatform::VolumeRootOf(const std::string& path) {
 std::string FakePlatform::DriveConnection(const VolumeRoot& root) {
     ++driveConnectionCalls;
     driveConnectionArgs.push_back(root.key);
+    if (slash_) {
+        auto it = driveConnections.find(root.key.empty() ? "/" : root.key);
+        return it == driveConnections.end() ? std::string() : it->second;
+    }
     std::string key = FoldUpper(root.key);
     for (const auto& [drive, share] : driveConnections)
         if (FoldUpper(drive) == key) return share;

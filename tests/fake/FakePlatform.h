@@ -11,6 +11,11 @@
 //   fs.AddFolder("C:\\Program Files").shortName = "PROGRA~1";
 //   fs.driveConnections["Z:"] = "\\\\server\\share";
 //   fs.commandLine = "C:\\dir\\a.txt";
+//
+// In the "/" style (FakePlatform fs(FakePlatform::Style::Slash)) paths look as on Linux:
+// one root "/", '/' between components, look-ups that keep case, no short names, and
+// driveConnections naming mount points ("/mnt/share" -> "//server/share"; an empty
+// share marks a local mount). "/" itself is always a mount.
 #pragma once
 
 #include <map>
@@ -41,7 +46,8 @@ public:
         bool IsDir() const { return (attributes & kAttrDirectory) != 0; }
     };
 
-    FakePlatform();
+    enum class Style { Windows, Slash };
+    explicit FakePlatform(Style style = Style::Windows);
     ~FakePlatform() override;
 
     // ---- Building the file system ----
@@ -70,7 +76,7 @@ public:
     // ---- Knobs and records (tests set and read these directly) ----
     bool hasShortNames = true;
     bool shortPathFails = false;                   // ShortPath fails for every path
-    std::map<std::string, std::string> driveConnections;  // "Z:" -> "\\server\share"
+    std::map<std::string, std::string> driveConnections;  // "Z:" -> "\\server\share"; "/" style: mounts
     int utcOffsetMinutes = 9 * 60;                 // UtcToLocal's fixed offset
     std::string dateSeparator = "/";
     std::string timeSeparator = ":";
@@ -120,9 +126,9 @@ public:
     std::vector<InfoWanted> openDirWanted;  // the InfoWanted of each OpenDir
 
     // ---- Platform ----
-    char Separator() const override { return '\\'; }
+    char Separator() const override { return slash_ ? '/' : '\\'; }
     std::string CutRoot(std::string_view folder) const override;
-    bool HasShortNames() const override { return hasShortNames; }
+    bool HasShortNames() const override { return hasShortNames && !slash_; }
 
     std::optional<EntryInfo> Stat(const std::string& path, InfoWanted wanted) override;
     std::unique_ptr<DirReader> OpenDir(const std::string& folder, InfoWanted wanted) override;
@@ -175,16 +181,21 @@ private:
         std::string rootText;                // the root as written
         std::vector<std::string> components; // the parts below the root
     };
-    static std::optional<Parsed> Parse(const std::string& path);
+    std::optional<Parsed> Parse(const std::string& path) const;
+    std::optional<Parsed> ParseSlash(const std::string& path) const;
+    // The key a name is kept under in its folder: folded to upper case in the Windows
+    // style, the name itself in the "/" style.
+    std::string KeyOf(const std::string& name) const { return slash_ ? name : FoldUpper(name); }
     Node* Root(const std::string& rootKey, bool create);
     // Follows a link to the folder it leads to (nullptr when the target is missing).
     Node* FollowLink(Node* node, int depth = 0);
     // Walks a parsed path; links on the way are followed, the last one only when asked.
     Node* Walk(const Parsed& p, bool followLast, int depth = 0);
-    static Node* Child(Node* folder, const std::string& component, bool byShortName = true);
+    Node* Child(Node* folder, const std::string& component, bool byShortName = true) const;
     Node& Create(const std::string& path, bool folder);
     EntryInfo InfoOf(Node* node, InfoWanted wanted);
 
+    const bool slash_;
     std::map<std::string, std::unique_ptr<Node>> roots_;
     std::map<std::string, uint64_t> volumes_;
     uint64_t nextSerial_ = 1;
