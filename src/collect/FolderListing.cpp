@@ -47,8 +47,15 @@ public:
     bool Matches(std::string_view name) const {
         if (matchAll_) return true;
         const std::u32string folded = Fold(name);
-        for (const std::u32string& piece : pieces_)
+        const bool noExtension = folded.find(U'.') == std::u32string::npos;
+        for (const std::u32string& piece : pieces_) {
             if (Glob(piece, folded)) return true;
+            // A pattern that ends in "." asks for names without an extension, as the
+            // Windows file list reads it: "*." lists "README", not "a.txt".
+            if (noExtension && piece.size() > 1 && piece.back() == U'.' &&
+                Glob(std::u32string_view(piece).substr(0, piece.find_last_not_of(U'.') + 1), folded))
+                return true;
+        }
         return false;
     }
 
@@ -61,7 +68,7 @@ private:
     }
 
     // "*" any run of characters (none included), "?" exactly one character.
-    static bool Glob(const std::u32string& pat, const std::u32string& s) {
+    static bool Glob(std::u32string_view pat, std::u32string_view s) {
         size_t p = 0, i = 0, starP = std::u32string::npos, starI = 0;
         while (i < s.size()) {
             if (p < pat.size() && (pat[p] == U'?' || pat[p] == s[i])) {

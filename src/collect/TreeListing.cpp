@@ -9,33 +9,38 @@ namespace {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Whether `line` contains `marker`, ignoring the case of ASCII letters. The bytes of a
-// multi-byte UTF-8 character are never letters, so Japanese text compares exactly.
-bool ContainsNoCase(std::string_view line, std::string_view marker) {
-    if (marker.size() > line.size()) return false;
-    for (size_t i = 0; i + marker.size() <= line.size(); ++i) {
-        size_t j = 0;
-        while (j < marker.size() && AsciiLower(line[i + j]) == AsciiLower(marker[j])) ++j;
-        if (j == marker.size()) return true;
-    }
-    return false;
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    return true;
 }
 
-bool ContainsAny(std::string_view line, std::initializer_list<std::string_view> markers) {
-    for (std::string_view m : markers) {
-        if (ContainsNoCase(line, m)) return true;
+// Whether a whole line is one of the markers, ignoring the case of ASCII letters and
+// blanks at its end, with or without a closing full stop ("。" or "."); with
+// `withDetail` also the marker followed by " - " and what it is about ("Invalid path -
+// \x"). The tree command writes its markers at the start of a line, while every line
+// of the listing itself starts with tree drawing or indentation, so an entry whose
+// name holds a marker's words is never taken for one.
+bool IsMarkerLine(std::string_view line, std::initializer_list<std::string_view> markers, bool withDetail) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    for (std::string_view marker : markers) {
+        if (line.size() < marker.size() || !EqualsNoCase(line.substr(0, marker.size()), marker)) continue;
+        std::string_view rest = line.substr(marker.size());
+        if (rest.empty() || rest == "。" || rest == ".") return true;
+        if (withDetail && rest.starts_with(" - ")) return true;
     }
     return false;
 }
 
 // The tree command's markers, in the current and older Japanese spelling and in English.
 bool IsInvalidPathLine(std::string_view line) {
-    return ContainsAny(line, {"無効なパスです", "Invalid path"});
+    return IsMarkerLine(line, {"無効なパスです", "Invalid path"}, true);
 }
 
 bool IsNoSubfoldersLine(std::string_view line) {
-    return ContainsAny(line, {"サブフォルダーは存在しません", "サブフォルダは存在しません",
-                              "No subfolders exist"});
+    return IsMarkerLine(line, {"サブフォルダーは存在しません", "サブフォルダは存在しません", "No subfolders exist"},
+                        false);
 }
 
 }  // namespace

@@ -59,6 +59,11 @@ TEST(MatchPattern, WildcardsWithoutCaseAndSeveralPatterns) {
     EXPECT_TRUE(MatchPattern("*ｔｘｔ", "メモ.ＴＸＴ"));  // full-width letters fold too
     EXPECT_TRUE(MatchPattern("*a*b*c", "xxaybzzc"));
     EXPECT_FALSE(MatchPattern("*a*b*c", "xxaybzzcd"));
+    // A pattern ending in "." asks for names without an extension.
+    EXPECT_TRUE(MatchPattern("*.", "README"));
+    EXPECT_FALSE(MatchPattern("*.", "a.txt"));
+    EXPECT_TRUE(MatchPattern("make*.;*.txt", "Makefile"));
+    EXPECT_FALSE(MatchPattern("make*.", "readme"));
 }
 
 TEST_F(ListingFixture, SubfoldersDepthFirstAtEveryDepthHiddenIncluded) {

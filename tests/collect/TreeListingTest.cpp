@@ -65,3 +65,15 @@ TEST(ReadTreeOutput, ItemLineBeforeAListingKeepsItsPlace) {
     EXPECT_TRUE(ReadTreeOutput(Output({"C:\\A", "└─a1"}), lines));
     EXPECT_EQ(lines, (V{"", "C:\\file.txt", "C:\\A", "└─a1", ""}));
 }
+
+TEST(ReadTreeOutput, EntriesNamedLikeMarkersAreListed) {
+    const V body{"C:\\T", "├─Invalid Path", "│   No Subfolders Exist.txt", "│   無効なパスです。", "└─サブフォルダーは存在しません。",
+                 "    No subfolders exist"};
+    V out{kHead1, kHead2};
+    out.insert(out.end(), body.begin(), body.end());
+    V lines{""};
+    EXPECT_TRUE(ReadTreeOutput(out, lines));
+    V expected = body;
+    expected.emplace_back();
+    EXPECT_EQ(lines, expected);
+}
