@@ -168,7 +168,7 @@ void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
         std::string path = walk.Join(folder, entry.name);
         walk.lines.push_back(FormatItem(walk.context, walk.base, path, entry));
         walk.Added();
-        if (walk.IsAncestor(entry.id)) continue;
+        if ((entry.attributes & kAttrLink) != 0 || walk.IsAncestor(entry.id)) continue;
         walk.ancestors.push_back(entry.id);
         SubfoldersOf(walk, path, depth + 1);
         walk.ancestors.pop_back();
@@ -207,7 +207,7 @@ void FilesOf(Walk& walk, const PatternList& patterns, FolderSet& listed, const s
     for (size_t i = 0; i < count; ++i) {
         const EntryInfo& entry = entries[i];
         if (entry.IsDir() && sub) {
-            if (walk.IsAncestor(entry.id)) continue;
+            if ((entry.attributes & kAttrLink) != 0 || walk.IsAncestor(entry.id)) continue;
             walk.ancestors.push_back(entry.id);
             FilesOf(walk, patterns, listed, walk.Join(folder, entry.name), depth + 1);
             walk.ancestors.pop_back();

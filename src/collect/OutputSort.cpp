@@ -112,7 +112,9 @@ void MergeFromBack(std::vector<Run> runs, size_t* out, size_t count, const Befor
 int CompareItemKeys(const OutputSorter::Item& a, const OutputSorter::Item& b) {
     if (a.head == b.head && a.headLength == b.headLength) {
         // Lines below the same folder: only the rest of each line counts.
-        const int c = std::memcmp(a.tail, b.tail, std::min(a.tailLength, b.tailLength));
+        // An empty tail may have no storage at all: memcmp is not given a null pointer.
+        const size_t common = std::min(a.tailLength, b.tailLength);
+        const int c = common == 0 ? 0 : std::memcmp(a.tail, b.tail, common);
         if (c != 0) return c;
         return a.tailLength < b.tailLength ? -1 : a.tailLength > b.tailLength ? 1 : 0;
     }
@@ -172,7 +174,8 @@ const unsigned char* OutputSorter::KeyStore::Write(std::string_view before, std:
         unsigned char* at = free_ != nullptr && room_ >= before.size() ? free_ + before.size() : nullptr;
         const size_t n = builder_->Key(text, at, at ? space : 0);
         if (at != nullptr && n <= space) {
-            std::memcpy(free_, before.data(), before.size());
+            // An empty text may have no storage at all: memcpy is not given a null pointer.
+            if (!before.empty()) std::memcpy(free_, before.data(), before.size());
             const unsigned char* key = free_;
             length = static_cast<uint32_t>(before.size() + n);
             free_ += length;

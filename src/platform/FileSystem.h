@@ -19,6 +19,10 @@ enum : uint32_t {
     kAttrSystem = 0x04,
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
+    // A symbolic link, or on Windows a junction or folder link (a reparse point of
+    // those kinds): a walk lists it by the kind of what it leads to, but never enters
+    // it, since it may lead anywhere ("/" included) and so make the walk endless.
+    kAttrLink = 0x400,
 };
 
 // A point in time as a count of 100-nanosecond ticks since 1601-01-01 00:00 UTC

@@ -130,14 +130,19 @@ TEST_F(ListingFixture, DriveRootsAndEmptyOrMissingFolders) {
     EXPECT_TRUE(fs.messages.empty());
 }
 
-TEST_F(ListingFixture, LinksBackToAnAncestorAreListedButNotEntered) {
+// A link to a folder (a symbolic link, a junction) may lead anywhere, "/" or an ancestor
+// included: it is listed as a folder, but never entered.
+TEST_F(ListingFixture, LinksAreListedButNeverEntered) {
     fs.AddFile("C:\\top\\sub\\f.txt");
     fs.AddLink("C:\\top\\sub\\loop", "C:\\top");
     fs.AddLink("C:\\top\\other", "C:\\elsewhere");
     fs.AddFile("C:\\elsewhere\\e.txt");
     EXPECT_EQ(Subfolders("C:\\top"), (V{"C:\\top\\other", "C:\\top\\sub", "C:\\top\\sub\\loop"}));
     o.GSub = true;
-    EXPECT_EQ(Sorted(Files("C:\\top")), (V{"C:\\top\\other\\e.txt", "C:\\top\\sub\\f.txt"}));
+    EXPECT_EQ(Sorted(Files("C:\\top")), (V{"C:\\top\\sub\\f.txt"}));
+    // A selected link is the user's own choice: it is entered.
+    listed.clear();
+    EXPECT_EQ(Sorted(Files("C:\\top\\other")), (V{"C:\\top\\other\\e.txt"}));
 }
 
 TEST_F(ListingFixture, DeepTreesAndLongPaths) {

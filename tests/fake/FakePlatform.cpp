@@ -281,6 +281,7 @@ EntryInfo FakePlatform::InfoOf(Node* node, InfoWanted wanted) {
     EntryInfo e;
     e.name = node->name;
     e.attributes = node->attributes;
+    if (!node->linkTarget.empty()) e.attributes |= kAttrLink;
     if (wanted.size) {
         e.size = node->IsDir() ? 0 : node->size;
         e.hasSize = true;

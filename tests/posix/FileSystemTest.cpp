@@ -102,6 +102,11 @@ TEST(PosixOpenDir, ListsEveryNameAsStoredWithItsKind) {
         EXPECT_TRUE(all["旅行"].IsDir());
         EXPECT_TRUE(all["link to folder"].IsDir());
         EXPECT_FALSE(all["dangling"].IsDir());
+        // Links are marked, so that no walk enters them; what they lead to is not.
+        EXPECT_TRUE(all["link to folder"].attributes & kAttrLink);
+        EXPECT_TRUE(all["dangling"].attributes & kAttrLink);
+        EXPECT_FALSE(all["旅行"].attributes & kAttrLink);
+        EXPECT_FALSE(all["noext"].attributes & kAttrLink);
         EXPECT_EQ(all.count("."), 0u);
         EXPECT_EQ(all.count(".."), 0u);
         if (w.id) {

@@ -344,6 +344,7 @@ private:
         unsigned char type;
         bool needStat;
         bool found = false;
+        bool link = false;  // a symbolic link (to whatever its target is)
         Meta meta;
     };
 
@@ -399,7 +400,16 @@ private:
         return true;  // a link or an entry of unknown kind
     }
 
-    void Look(Pending& p) const { p.found = StatEntry(fd_, p.name, wanted_.times, p.meta); }
+    void Look(Pending& p) const {
+        p.found = StatEntry(fd_, p.name, wanted_.times, p.meta);
+        p.link = p.type == DT_LNK;
+        // A file system that does not tell kinds in its listing: a folder found through
+        // a link is asked once more, about the entry itself.
+        struct stat own;
+        if (p.found && p.type == DT_UNKNOWN && S_ISDIR(p.meta.mode) &&
+            fstatat(fd_, p.name, &own, AT_SYMLINK_NOFOLLOW) == 0)
+            p.link = S_ISLNK(own.st_mode);
+    }
 
     // Fills the entry; false when it vanished before it could be looked at.
     bool Fill(const Pending& p, EntryInfo& e) const {
@@ -417,6 +427,7 @@ private:
         if (p.found) {
             e.attributes &= ~kAttrDirectory;
             FillFromMeta(p.meta, e);
+            if (p.link) e.attributes |= kAttrLink;
             if (!wanted_.times) {
                 e.writeTime = e.creationTime = kNoTime;
                 e.hasTimes = false;

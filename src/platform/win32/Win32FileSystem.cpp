@@ -105,6 +105,12 @@ public:
 private:
     void Fill(EntryInfo& e) const {
         e = EntryFrom(Narrow(data_.cFileName), data_);
+        // Junctions and symbolic links may lead anywhere: marked so that no walk enters
+        // them. Other reparse points (cloud files, deduplicated files) are ordinary
+        // entries to the user and stay as they are.
+        if ((data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+            (data_.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT || data_.dwReserved0 == IO_REPARSE_TAG_SYMLINK))
+            e.attributes |= kAttrLink;
         // A junction or a link to a folder is a folder to the walks, known by the
         // identity of its target, so that a link back up the tree is not entered.
         if (e.IsDir() && wanted_.id) e.id = FolderIdOf(folder_ + L"\\" + data_.cFileName);
