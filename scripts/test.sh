@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds, runs the unit and backend tests,
+# Runs every test: installs what is missing, builds, runs the unit and backend tests
+# (also under ASan and UBSan),
 # the end-to-end tests (under an Xvfb server started here and stopped by its PID) and a
 # short run of each fuzz target; then the Windows program, cross-built, under Wine
 # (scripts/wine-test.sh; KIRRAMO_SKIP_WINE=1 leaves it out).
@@ -12,6 +13,22 @@ build=${KIRRAMO_BUILD:-$root/build}
 status=0
 echo "== unit and backend tests"
 (cd "$build" && ctest --output-on-failure -j2) || status=1
+
+# The unit and backend tests once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in a build folder of their own; any report fails them.
+echo "== unit and backend tests under ASan and UBSan"
+san=${KIRRAMO_SAN_BUILD:-$root/build-san}
+if [ ! -f "$san/build.ninja" ]; then
+  cmake -S "$root" -B "$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" >&2
+fi
+if cmake --build "$san" --target kirramo_tests kirramo_posix_tests >&2; then
+  for t in kirramo_tests kirramo_posix_tests; do
+    ASAN_OPTIONS=detect_leaks=0 timeout 900 "$san/tests/$t" --gtest_brief=1 || status=1
+  done
+else
+  status=1
+fi
 
 for t in "$root"/tests/e2e/*.sh; do
   [ -e "$t" ] || continue
