@@ -35,6 +35,22 @@ TEST(Win32Text, JapaneseLocaleSeparatorsAndDigitGroups) {
     EXPECT_EQ(platform.GroupDigits(18446744073709551615ull), "18,446,744,073,709,551,615");
 }
 
+TEST(Win32Text, DigitsGroupByThreeWhateverGroupingTheLocaleNames) {
+    wchar_t saved[16] = L"";
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SGROUPING, saved, 16) == 0) GTEST_SKIP();
+    if (!SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SGROUPING, L"3;2;0")) GTEST_SKIP() << "grouping not settable";
+    wchar_t now[16] = L"";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SGROUPING, now, 16);
+    Win32Platform platform(L"C:\\");
+    const std::string grouped = platform.GroupDigits(1234567);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SGROUPING, saved);
+    if (std::wstring(now) != L"3;2;0") GTEST_SKIP() << "the grouping did not take";
+    wchar_t separator[8] = L"";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
+    const std::string sep = Narrow(separator);
+    EXPECT_EQ(grouped, "1" + sep + "234" + sep + "567");  // not "12,34,567"
+}
+
 TEST(Win32Text, GeneralDateOfTheJapaneseDefaultFormsWithTheDateAloneAtMidnight) {
     wchar_t shortDate[80] = L"";
     GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SSHORTDATE, shortDate, 80);

@@ -90,22 +90,6 @@ std::string NumericDateText(const CivilTime& c) {
     return buf;
 }
 
-// The grouping of LOCALE_SGROUPING ("3;0", "3;2;0", "3") in the form NUMBERFMTW
-// wants (3, 32, 30): the digits in order, where a final 0 means "repeat the last group".
-UINT GroupingValue(const std::wstring& pattern) {
-    std::wstring digits;
-    for (wchar_t c : pattern)
-        if (c >= L'0' && c <= L'9') digits += c;
-    if (digits.empty()) return 3;
-    if (digits.size() > 1 && digits.back() == L'0')
-        digits.pop_back();
-    else
-        digits += L'0';
-    UINT value = 0;
-    for (wchar_t c : digits) value = value * 10 + static_cast<UINT>(c - L'0');
-    return value;
-}
-
 bool PutOnClipboard(UINT format, const void* data, size_t bytes) {
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (!mem) return false;
@@ -265,20 +249,10 @@ std::string Win32Platform::GeneralDateText(const CivilTime& local) {
 }
 
 std::string Win32Platform::GroupDigits(uint64_t n) {
-    const std::wstring digits = std::to_wstring(n);
-    std::wstring decimal = LocaleInfo(LOCALE_SDECIMAL, L".");
-    std::wstring thousand = LocaleInfo(LOCALE_STHOUSAND, L",");
-    NUMBERFMTW fmt{};
-    fmt.NumDigits = 0;
-    fmt.LeadingZero = 0;
-    fmt.Grouping = GroupingValue(LocaleInfo(LOCALE_SGROUPING, L"3;0"));
-    fmt.lpDecimalSep = decimal.data();
-    fmt.lpThousandSep = thousand.data();
-    fmt.NegativeOrder = 1;
-    wchar_t buf[128];
-    int len = GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &fmt, buf, static_cast<int>(std::size(buf)));
-    if (len <= 1) return Narrow(digits);
-    return Narrow(std::wstring_view(buf, static_cast<size_t>(len - 1)));
+    // Groups of three whatever grouping the locale names (the Indian "3;2;0" among
+    // them): the size column keeps one form on every machine; only the separator is
+    // the user's.
+    return GroupDigitsWith(n, Narrow(LocaleInfo(LOCALE_STHOUSAND, L",")));
 }
 
 // ---- Text ----
