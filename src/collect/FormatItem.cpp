@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "collect/Utf8.h"
+#include "options/SizeUnits.h"
 #include "platform/PathForms.h"
 #include "platform/TimeStamps.h"
 
@@ -116,15 +117,15 @@ std::string FormatItem(Session& session, Platform& platform, const std::string& 
 }
 
 std::string SizeText(Platform& platform, uint64_t bytes, int unit) {
-    static constexpr const char* kUnitText[] = {"", "byte", "KB", "MB", "GB"};
     static constexpr uint64_t kDivisor[] = {1, 1, 1024, 1048576, 1073741824};
+    static_assert(std::size(kDivisor) == std::size(kSizeUnits));
     if (unit < 0 || unit > 4) return {};
     const uint64_t d = kDivisor[unit];
     uint64_t n = bytes / d;
     const uint64_t rest = bytes % d;
     // Round to the nearest whole number; an exact half goes to the even neighbour.
     if (rest * 2 > d || (rest * 2 == d && (n & 1) != 0)) ++n;
-    return platform.GroupDigits(n) + kUnitText[unit];
+    return platform.GroupDigits(n) + kSizeUnits[unit].suffix;
 }
 
 InfoWanted WantedFor(const OptionSet& options) {

@@ -57,7 +57,6 @@ struct Session {
 
     bool SettingsLoaded = false;   // the settings file was read at start
     bool Cancelled = false;        // the window was left by its Cancel command
-    std::array<std::string, 4> UnitNames{"なし", "byte", "KB", "MB"};
 
     std::string SelectionBaseText;  // base folder text of the current selected path
     // Network share found behind each volume root ("Z:" or a mount point); an empty

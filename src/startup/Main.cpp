@@ -60,7 +60,6 @@ void RunWithWindowOptions(Session& session, Platform& platform) {
 int Main(Session& session, Platform& platform, WindowHost& windows) {
     if (platform.AnotherInstanceRunning()) return 0;
 
-    // The unit names are filled when the session is made, before anything reads them.
     switch (ReadLaunchKeys(session, platform)) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor

@@ -6,6 +6,7 @@
 
 #include "collect/CollectPaths.h"
 #include "options/Settings.h"
+#include "options/SizeUnits.h"
 
 namespace kirramo {
 
@@ -24,6 +25,21 @@ std::vector<std::string> SplitBars(const std::string& text) {
         if (bar == std::string::npos) return pieces;
         start = bar + 1;
     }
+}
+
+// The label's text for a unit: its name, or its number for a unit without one (only a
+// hand-edited settings file brings one).
+std::string UnitLabel(int unit) {
+    bool named = unit >= 0 && unit < static_cast<int>(std::size(kSizeUnits)) && kSizeUnits[unit].label;
+    return named ? kSizeUnits[unit].label : std::to_string(unit);
+}
+
+// The unit after this one on the label: the next named unit, else the first. A value
+// outside the table comes back to the first, so the label can always reach every unit.
+int NextUnit(int unit) {
+    int next = unit + 1;
+    bool named = unit >= 0 && next < static_cast<int>(std::size(kSizeUnits)) && kSizeUnits[next].label;
+    return named ? next : 0;
 }
 
 }  // namespace
@@ -98,7 +114,7 @@ void SettingsForm::AddControls() {
     add("ChkFolder", K::CheckBox, "FraFile", 240, 720, 3495, 255, 12, "フォルダ内のファイルパスを取得");
     add("ChkSize", K::CheckBox, "FraFile", 240, 480, 2895, 255, 11, "ファイルサイズも取得(単位)",
         "例）家族集合写真.jpg 1,234,567");
-    add("LblUnit", K::Label, "FraFile", 3120, 480, 615, 255, 34, "なし",
+    add("LblUnit", K::Label, "FraFile", 3120, 480, 615, 255, 34, kSizeUnits[0].label,
         "クリックしてください。ファイルサイズ単位 なし/byte/KB/MB");
     add("LblPattern", K::Label, "FraFile", 360, 990, 3375, 255, 29, "取得するファイルのパターン").enabled = false;
     // The collection run sorts and lists files in plain code, so the window needs no
@@ -229,12 +245,9 @@ void SettingsForm::Load(int cursorX, int cursorY, double twipsPerPixelX, double 
     Mutable("TxtSuffix")->text = o.GSuffix;
 }
 
-// The unit label shows the name of GUnit; a value outside the table (only a hand-edited
-// settings file brings one) shows as its number.
+// The unit label shows the name of GUnit.
 void SettingsForm::ShowUnit() {
-    int unit = session_.options.GUnit;
-    bool known = unit >= 0 && unit < static_cast<int>(session_.UnitNames.size());
-    Mutable("LblUnit")->caption = known ? session_.UnitNames[unit] : std::to_string(unit);
+    Mutable("LblUnit")->caption = UnitLabel(session_.options.GUnit);
 }
 
 // ---- User actions ----
@@ -272,9 +285,7 @@ bool SettingsForm::SetText(std::string_view name, std::string text) {
 
 bool SettingsForm::ClickUnitLabel() {
     if (!IsUsable("LblUnit")) return false;
-    int& unit = session_.options.GUnit;
-    // A value outside 0 to 3 comes back to 0, so the label can always reach every unit.
-    unit = (unit >= 0 && unit < 3) ? unit + 1 : 0;
+    session_.options.GUnit = NextUnit(session_.options.GUnit);
     ShowUnit();
     return true;
 }
