@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "collect/CollectPaths.h"
+#include "options/OptionTable.h"
 #include "options/Settings.h"
 #include "options/SizeUnits.h"
 
@@ -40,6 +41,13 @@ int NextUnit(int unit) {
     int next = unit + 1;
     bool named = unit >= 0 && next < static_cast<int>(std::size(kSizeUnits)) && kSizeUnits[next].label;
     return named ? next : 0;
+}
+
+// The option that the unit label shows.
+const OptionRow& UnitOption() {
+    for (const OptionRow& row : Options())
+        if (row.window.shown == Shown::UnitName) return row;
+    throw std::logic_error("no option is shown as a unit name");
 }
 
 }  // namespace
@@ -218,36 +226,33 @@ void SettingsForm::Load(int cursorX, int cursorY, double twipsPerPixelX, double 
     if (!session_.SettingsLoaded) return;
 
     // Each check box set here runs its reaction, so the enabled states follow the
-    // loaded states; the order decides between two loaded tree flags (ChkTreeF wins).
-    const OptionSet& o = session_.options;
-    SelectOption(o.GLong ? "OptLong" : "OptShot");
-    SetChecked("ChkUpper", o.GUpper);
-    SetChecked("ChkName", o.GName);
-    SetChecked("ChkExt", o.GExt);
-    SetChecked("ChkFolder", o.GFolder);
-    Control& pattern = *Mutable("CboPattern");
-    if (!o.GFPatternSet.empty()) pattern.list = SplitBars(o.GFPatternSet);
-    pattern.text = o.GFPattern;
-    SetChecked("ChkSub", o.GSub);
-    SetChecked("ChkTime", o.GTime);
-    SetChecked("ChkUnc", o.GUnc);
-    SetChecked("ChkSize", o.GSize);
-    ShowUnit();
-    SetChecked("ChkDir", o.GDir);
-    SetChecked("ChkBackword", o.GBackword);
-    SetChecked("ChkTreeP", o.GTreeP);
-    SetChecked("ChkTreeF", o.GTreeF);
-    SetChecked("ChkRepYen", o.GRepYen);
-    SetChecked("ChkRepSP", o.GRepSP);
-    SetChecked("Chk1Frtn", o.G1Frtn);
-    SetChecked("ChkMenu", o.GMenu);
-    Mutable("TxtPrefix")->text = o.GPrefix;
-    Mutable("TxtSuffix")->text = o.GSuffix;
+    // loaded states; the table's order decides between two loaded tree flags (ChkTreeF
+    // comes later and wins).
+    for (const OptionRow& row : Options()) LoadOption(row);
 }
 
-// The unit label shows the name of GUnit.
-void SettingsForm::ShowUnit() {
-    Mutable("LblUnit")->caption = UnitLabel(session_.options.GUnit);
+// Shows one option on its control.
+void SettingsForm::LoadOption(const OptionRow& row) {
+    const OptionSet& o = session_.options;
+    const OptionControl& w = row.window;
+    switch (w.shown) {
+    case Shown::Checked:
+    case Shown::CheckedIfEnabled:
+        SetChecked(w.control, o.*row.field.flag);
+        break;
+    case Shown::Selected:
+        SelectOption(o.*row.field.flag ? w.control : w.offControl);
+        break;
+    case Shown::Text:
+        SetText(w.control, o.*row.field.text);
+        break;
+    case Shown::List:
+        if (!(o.*row.field.text).empty()) Mutable(w.control)->list = SplitBars(o.*row.field.text);
+        break;
+    case Shown::UnitName:
+        Mutable(w.control)->caption = UnitLabel(o.*row.field.unit);
+        break;
+    }
 }
 
 // ---- User actions ----
@@ -284,9 +289,11 @@ bool SettingsForm::SetText(std::string_view name, std::string text) {
 }
 
 bool SettingsForm::ClickUnitLabel() {
-    if (!IsUsable("LblUnit")) return false;
-    session_.options.GUnit = NextUnit(session_.options.GUnit);
-    ShowUnit();
+    const OptionRow& row = UnitOption();
+    if (!IsUsable(row.window.control)) return false;
+    int& unit = session_.options.*row.field.unit;
+    unit = NextUnit(unit);
+    LoadOption(row);
     return true;
 }
 
@@ -315,29 +322,31 @@ void SettingsForm::RefreshEnabling() {
 // ---- Commands ----
 
 void SettingsForm::StoreControls() {
+    for (const OptionRow& row : Options()) StoreOption(row);
+}
+
+// Stores one option from its control.
+void SettingsForm::StoreOption(const OptionRow& row) {
     OptionSet& o = session_.options;
-    o.GLong = At("OptLong").selected;
-    o.GUpper = Checked("ChkUpper");
-    o.GName = Checked("ChkName");
-    o.GExt = Checked("ChkExt");
-    o.GFolder = Checked("ChkFolder");
-    const std::string& pattern = At("CboPattern").text;
-    o.GFPattern = pattern.empty() ? "*.*" : pattern;
-    o.GSub = Checked("ChkSub");
-    o.GTime = Checked("ChkTime");
-    o.GUnc = Checked("ChkUnc");
-    o.GSize = Checked("ChkSize");
-    // A checked box that the interlocks disabled does not apply.
-    o.GBackword = Checked("ChkBackword") && At("ChkBackword").enabled;
-    o.GDir = Checked("ChkDir");
-    o.GTreeP = Checked("ChkTreeP");
-    o.GTreeF = Checked("ChkTreeF");
-    o.GRepYen = Checked("ChkRepYen");
-    o.GRepSP = Checked("ChkRepSP");
-    o.G1Frtn = Checked("Chk1Frtn");
-    o.GMenu = Checked("ChkMenu");
-    o.GPrefix = At("TxtPrefix").text;
-    o.GSuffix = At("TxtSuffix").text;
+    const OptionControl& w = row.window;
+    const Control& c = At(w.control);
+    switch (w.shown) {
+    case Shown::Checked:
+        o.*row.field.flag = c.checked;
+        break;
+    case Shown::CheckedIfEnabled:
+        o.*row.field.flag = c.checked && c.enabled;
+        break;
+    case Shown::Selected:
+        o.*row.field.flag = c.selected;
+        break;
+    case Shown::Text:
+        o.*row.field.text = c.text.empty() && !w.emptyStores.empty() ? std::string(w.emptyStores) : c.text;
+        break;
+    case Shown::List:
+    case Shown::UnitName:
+        break;  // never stored from the window
+    }
 }
 
 void SettingsForm::Get() {

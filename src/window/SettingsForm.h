@@ -15,6 +15,8 @@
 
 namespace kirramo {
 
+struct OptionRow;
+
 enum class ControlKind {
     Button,        // Cmd...
     CheckBox,      // Chk...
@@ -116,7 +118,8 @@ private:
     void SetEnabled(std::string_view name, bool enabled);
     bool Checked(std::string_view name) const;
     void RefreshEnabling();
-    void ShowUnit();
+    void LoadOption(const OptionRow& row);
+    void StoreOption(const OptionRow& row);
     void AddControls();
 
     Session& session_;
