@@ -96,12 +96,15 @@ void SettingsForm::AddControls() {
         controls_.push_back(std::move(c));
         return controls_.back();
     };
-    auto buttonFont = [](Control& c) {
+    // A command button: its font and the command it runs.
+    auto button = [](Control& c, Command command) -> Control& {
         c.fontFace = kButtonFace;
         c.fontSize = 12;
+        c.command = command;
+        return c;
     };
 
-    buttonFont(add("CmdHelp", K::Button, "", 3120, 5940, 795, 360, 21, "Help", "how to use.txtの表示"));
+    button(add("CmdHelp", K::Button, "", 3120, 5940, 795, 360, 21, "Help", "how to use.txtの表示"), Command::Help);
     add("ChkMenu", K::CheckBox, "", 60, 5880, 975, 435, 18, "メニュー非表示",
         "Shift+Ctrlを押して起動の場合は必ずメニュー表示します。");
     add("FraTree", K::Frame, "", 0, 5280, 3855, 555, 31, R"(Tree形式で取得(大文字/UNC/\/空白変換のみ))");
@@ -123,12 +126,13 @@ void SettingsForm::AddControls() {
     add("ChkSize", K::CheckBox, "FraFile", 240, 480, 2895, 255, 11, "ファイルサイズも取得(単位)",
         "例）家族集合写真.jpg 1,234,567");
     add("LblUnit", K::Label, "FraFile", 3120, 480, 615, 255, 34, kSizeUnits[0].label,
-        "クリックしてください。ファイルサイズ単位 なし/byte/KB/MB");
+        "クリックしてください。ファイルサイズ単位 なし/byte/KB/MB")
+        .command = Command::StepUnit;
     add("LblPattern", K::Label, "FraFile", 360, 990, 3375, 255, 29, "取得するファイルのパターン").enabled = false;
     // The collection run sorts and lists files in plain code, so the window needs no
     // hidden service lists.
-    buttonFont(add("CmdCancel", K::Button, "", 2280, 5940, 795, 360, 20, "中止"));
-    buttonFont(add("CmdGet", K::Button, "", 1080, 5940, 1155, 360, 19, "取　得"));
+    button(add("CmdCancel", K::Button, "", 2280, 5940, 795, 360, 20, "中止"), Command::Cancel).isCancel = true;
+    button(add("CmdGet", K::Button, "", 1080, 5940, 1155, 360, 19, "取　得"), Command::Get).isDefault = true;
     add("FraCommon", K::Frame, "", 0, 0, 3855, 2655, 27, "");
     add("ChkRepSP", K::CheckBox, "FraCommon", 240, 1920, 3855, 255, 6, "空白を「%20」に変換して取得",
         R"(例）C:\My%20Documents\My%20Pictures\家族集合写真.jpg)");
@@ -347,6 +351,25 @@ void SettingsForm::StoreOption(const OptionRow& row) {
     case Shown::UnitName:
         break;  // never stored from the window
     }
+}
+
+bool SettingsForm::Run(Command command) {
+    switch (command) {
+    case Command::Get:
+        Get();
+        return true;
+    case Command::Cancel:
+        Cancel();
+        return true;
+    case Command::Help:
+        Help();
+        return true;
+    case Command::StepUnit:
+        return ClickUnitLabel();
+    case Command::None:
+        break;
+    }
+    return false;
 }
 
 void SettingsForm::Get() {

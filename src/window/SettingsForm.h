@@ -1,9 +1,10 @@
-// The settings window as data: every control with its place, caption and state, the
-// loading, the rules that enable and disable controls, and the three commands.
+// The settings window as data: every control with its place, caption, state and
+// command, the loading, the rules that enable and disable controls, and the commands.
 //
 // No toolkit lives here. A view (Qt on Linux, plain Win32 controls on Windows) builds
 // its widgets from Controls(), passes each user action to the form and then shows the
-// form's states again; it keeps no state of its own.
+// form's states again; it keeps no state of its own. A click on a control that carries
+// a command runs that command through Run; no view decides by a control's name.
 #pragma once
 
 #include <string>
@@ -27,6 +28,15 @@ enum class ControlKind {
     Frame,         // Fra...: a container with a caption
 };
 
+// What a click on a control does.
+enum class Command {
+    None,
+    Get,       // store the controls, run the collection, close
+    Cancel,    // close without saving
+    Help,      // open the usage text
+    StepUnit,  // step the size unit that the label shows
+};
+
 struct Control {
     std::string name;        // "ChkTreeF"
     ControlKind kind = ControlKind::Label;
@@ -44,6 +54,9 @@ struct Control {
     bool visible = true;
     std::string fontFace;    // empty: the window's font
     double fontSize = 0;     // points; 0: the window's font
+    Command command = Command::None;  // what a click runs
+    bool isDefault = false;  // the button that Enter presses
+    bool isCancel = false;   // the button that Esc presses
 
     // Whether the control can take the keyboard focus (and so has a place in the tab order).
     bool IsTabStop() const;
@@ -84,6 +97,8 @@ public:
     bool ClickUnitLabel();
 
     // ---- Commands ----
+    // Runs the command that a clicked control carries; false when it did nothing.
+    bool Run(Command command);
     // Stores the controls into the options, runs the collection and closes the window.
     void Get();
     // Closes the window without saving anything.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "fake/FakePlatform.h"
@@ -78,6 +79,21 @@ TEST_F(SettingsFormTest, LayoutCaptionsAndTabOrder) {
         if (!c.container.empty()) EXPECT_TRUE(built.count(c.container)) << c.name;
         EXPECT_TRUE(built.insert(c.name).second) << c.name;
     }
+
+    // What a click runs is the controls' data: the views never look at a name.
+    std::map<std::string, Command> commands;
+    std::vector<std::string> defaults, cancels;
+    for (const Control& c : form.Controls()) {
+        if (c.command != Command::None) commands[c.name] = c.command;
+        if (c.isDefault) defaults.push_back(c.name);
+        if (c.isCancel) cancels.push_back(c.name);
+    }
+    EXPECT_EQ(commands, (std::map<std::string, Command>{{"CmdGet", Command::Get},
+                                                        {"CmdCancel", Command::Cancel},
+                                                        {"CmdHelp", Command::Help},
+                                                        {"LblUnit", Command::StepUnit}}));
+    EXPECT_EQ(defaults, std::vector<std::string>{"CmdGet"});
+    EXPECT_EQ(cancels, std::vector<std::string>{"CmdCancel"});
 
     std::vector<std::string> expected{"ChkName",  "ChkBackword", "ChkUpper",  "ChkTime",   "ChkUnc",
                                       "ChkRepYen", "ChkRepSP",   "Chk1Frtn",  "TxtPrefix", "TxtSuffix",
@@ -397,7 +413,8 @@ TEST_F(SettingsFormTest, HelpOpensTheUsageTextAndKeepsTheWindow) {
     Loaded(false);
     OptionSet before = session.options;
     form.Help();
-    form.Help();
+    EXPECT_TRUE(form.Run(Command::Help));
+    EXPECT_FALSE(form.Run(Command::None));  // a control without a command does nothing
     EXPECT_EQ(fs.usageTextOpened, 2);
     EXPECT_FALSE(form.IsClosed());
     EXPECT_EQ(session.options, before);
