@@ -216,14 +216,14 @@ void SettingsForm::Load(int cursorX, int cursorY, double twipsPerPixelX, double 
     if (loaded_) return;
     loaded_ = true;
 
-    // The offsets bring the centre of CmdGet close to the pointer; the limits keep the
-    // window on the screen, the right and bottom ones winning over the left and top.
-    long long left = RoundHalfEven(cursorX * twipsPerPixelX - 1700);
+    // The pointer falls near CmdGet; the limits keep the window on the screen, the right
+    // and bottom ones winning over the left and top.
+    long long left = RoundHalfEven(cursorX * twipsPerPixelX - kPointerLeft);
     if (left < 0) left = 0;
-    if (screenWidthTwips - 4120 < left) left = screenWidthTwips - 4120;
-    long long top = RoundHalfEven(cursorY * twipsPerPixelY - 6460);
+    if (screenWidthTwips - kOuterWidth < left) left = screenWidthTwips - kOuterWidth;
+    long long top = RoundHalfEven(cursorY * twipsPerPixelY - kPointerTop);
     if (top < 0) top = 0;
-    if (screenHeightTwips - 7200 < top) top = screenHeightTwips - 7200;
+    if (screenHeightTwips - kOuterHeight < top) top = screenHeightTwips - kOuterHeight;
     windowLeft_ = static_cast<int>(left);
     windowTop_ = static_cast<int>(top);
 

@@ -68,6 +68,16 @@ public:
     // Size of the window's client area in twips.
     static constexpr int kClientWidth = 3975;
     static constexpr int kClientHeight = 6360;
+    // What the border and the caption bar add to the client area, in twips, as the
+    // placement counts them: the window's outer size.
+    static constexpr int kFrameWidth = 145;
+    static constexpr int kFrameHeight = 840;
+    static constexpr int kOuterWidth = kClientWidth + kFrameWidth;
+    static constexpr int kOuterHeight = kClientHeight + kFrameHeight;
+    // Where the loading puts the pointer in the window, from its outer top-left corner
+    // in twips: near CmdGet.
+    static constexpr int kPointerLeft = 1700;
+    static constexpr int kPointerTop = 6460;
     // The window's own font, used by every control that names none.
     static constexpr const char* kWindowFontFace = "ＭＳ Ｐゴシック";
     static constexpr double kWindowFontSize = 9;
