@@ -5,6 +5,7 @@
 #include "collect/Utf8.h"
 #include "collect/PathForms.h"
 #include "collect/TimeStamps.h"
+#include "options/SizeUnits.h"
 
 namespace kirramo {
 
@@ -121,15 +122,15 @@ std::string FormatItem(const ItemContext& context, std::string_view base, const 
 }
 
 std::string SizeText(Locale& locale, uint64_t bytes, int unit) {
-    static constexpr const char* kUnitText[] = {"", "byte", "KB", "MB", "GB"};
     static constexpr uint64_t kDivisor[] = {1, 1, 1024, 1048576, 1073741824};
+    static_assert(std::size(kDivisor) == std::size(kSizeUnits));
     if (unit < 0 || unit > 4) return {};
     const uint64_t d = kDivisor[unit];
     uint64_t n = bytes / d;
     const uint64_t rest = bytes % d;
     // Round to the nearest whole number; an exact half goes to the even neighbour.
     if (rest * 2 > d || (rest * 2 == d && (n & 1) != 0)) ++n;
-    return locale.GroupDigits(n) + kUnitText[unit];
+    return locale.GroupDigits(n) + kSizeUnits[unit].suffix;
 }
 
 InfoWanted WantedFor(const OptionSet& options) {

@@ -1,7 +1,6 @@
 // The user's options and the values that one process shares between its parts.
 #pragma once
 
-#include <array>
 #include <string>
 
 namespace kirramo {
@@ -56,7 +55,6 @@ struct Session {
 
     bool SettingsLoaded = false;   // the settings file was read at start
     bool Cancelled = false;        // the window was left by its Cancel command
-    std::array<std::string, 4> UnitNames{"なし", "byte", "KB", "MB"};
 };
 
 }  // namespace kirramo

@@ -1,85 +1,26 @@
 #include "options/Settings.h"
 
+#include "options/OptionTable.h"
 #include "platform/Platform.h"
 
 namespace kirramo {
 
 namespace {
 
-enum class Kind { Flag, Text, Unit };
-
-// One line of the settings file: its key text ("=" included) and the field it fills.
-struct KeyLine {
-    std::string_view key;
-    Kind kind;
-    bool OptionSet::*flag = nullptr;
-    std::string OptionSet::*text = nullptr;
-};
-
-constexpr KeyLine Flag(std::string_view key, bool OptionSet::*field) {
-    return {key, Kind::Flag, field, nullptr};
-}
-constexpr KeyLine Text(std::string_view key, std::string OptionSet::*field) {
-    return {key, Kind::Text, nullptr, field};
-}
-
-// The 22 lines in the file's fixed order.
-constexpr KeyLine kLines[] = {
-    Flag("GLong=", &OptionSet::GLong),
-    Flag("GUpper=", &OptionSet::GUpper),
-    Flag("GName=", &OptionSet::GName),
-    Flag("GExt=", &OptionSet::GExt),
-    Flag("GFolder=", &OptionSet::GFolder),
-    Text("GFPattern=", &OptionSet::GFPattern),
-    Text("GFPatternSet=", &OptionSet::GFPatternSet),
-    Flag("GSub=", &OptionSet::GSub),
-    Flag("GTime=", &OptionSet::GTime),
-    Flag("GUnc=", &OptionSet::GUnc),
-    Flag("GSize=", &OptionSet::GSize),
-    {"GUnit=", Kind::Unit},
-    Flag("GDir=", &OptionSet::GDir),
-    Flag("GBackword=", &OptionSet::GBackword),
-    Flag("GTreeP=", &OptionSet::GTreeP),
-    Flag("GTreeF=", &OptionSet::GTreeF),
-    Flag("GRepYen=", &OptionSet::GRepYen),
-    Flag("GRepSP=", &OptionSet::GRepSP),
-    Flag("G1Frtn=", &OptionSet::G1Frtn),
-    Flag("GMenu=", &OptionSet::GMenu),
-    Text("GPrefix=", &OptionSet::GPrefix),
-    Text("GSuffix=", &OptionSet::GSuffix),
-};
-
-// The key that begins the line, if any. Every key ends with its only "=", so the text
-// up to the first "=" can match at most one key.
-const KeyLine* KeyOfLine(std::string_view line) {
+// The option whose key begins the line, if any. Every key ends with its only "=", so
+// the text up to the first "=" can match at most one key.
+const OptionRow* KeyOfLine(std::string_view line) {
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) return nullptr;
     std::string_view key = line.substr(0, eq + 1);
-    for (const KeyLine& k : kLines) {
-        if (k.key == key) return &k;
+    for (const OptionRow& row : Options()) {
+        if (row.key == key) return &row;
     }
     return nullptr;
 }
 
 void StoreLine(std::string_view line, OptionSet& options) {
-    const KeyLine* k = KeyOfLine(line);
-    if (!k) return;
-    std::string_view value = line.substr(k->key.size());
-    switch (k->kind) {
-    case Kind::Flag:
-        options.*(k->flag) = (value == "True");
-        break;
-    case Kind::Text:
-        options.*(k->text) = std::string(value);
-        break;
-    case Kind::Unit: {
-        // The unit is the last character of the whole line; a line that does not end
-        // in a digit (such as a bare "GUnit=") carries no unit and is passed over.
-        char last = line.back();
-        if (last >= '0' && last <= '9') options.GUnit = last - '0';
-        break;
-    }
-    }
+    if (const OptionRow* row = KeyOfLine(line)) ReadValue(*row, line.substr(row->key.size()), options);
 }
 
 }  // namespace
@@ -105,21 +46,9 @@ bool ParseSettings(std::string_view text, OptionSet& options) {
 
 std::string SettingsText(const OptionSet& options) {
     std::string out;
-    out.reserve(256 + options.GFPattern.size() + options.GFPatternSet.size() +
-                options.GPrefix.size() + options.GSuffix.size());
-    for (const KeyLine& k : kLines) {
-        out += k.key;
-        switch (k.kind) {
-        case Kind::Flag:
-            out += options.*(k.flag) ? "True" : "False";
-            break;
-        case Kind::Text:
-            out += options.*(k.text);
-            break;
-        case Kind::Unit:
-            out += std::to_string(options.GUnit);
-            break;
-        }
+    for (const OptionRow& row : Options()) {
+        out += row.key;
+        out += ValueText(row, options);
         out += "\r\n";
     }
     return out;

@@ -1,4 +1,5 @@
-// The settings file: 22 "Key=value" lines that keep the options between starts.
+// The settings file: one "Key=value" line per option (options/OptionTable.h) keeps the
+// options between starts.
 #pragma once
 
 #include <string>
@@ -16,7 +17,7 @@ class Platform;
 // values. Returns true when the text was read to its end.
 bool ParseSettings(std::string_view text, OptionSet& options);
 
-// The 22 lines in the file's fixed order, joined and ended by CR LF.
+// The lines of every option in the file's fixed order, joined and ended by CR LF.
 std::string SettingsText(const OptionSet& options);
 
 // Reads the settings file into session.options; false when it cannot be read.

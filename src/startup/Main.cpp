@@ -1,35 +1,13 @@
 #include "startup/Main.h"
 
 #include "collect/CollectPaths.h"
+#include "options/OptionTable.h"
 #include "options/Settings.h"
 #include "window/SettingsForm.h"
 
 namespace kirramo {
 
 namespace {
-
-// The quick preset: the long form, names only with Shift, nothing else. GTreeP, GMenu,
-// GPrefix, GSuffix and GFPatternSet are left as they are: on this road the settings
-// file is never read, so they still hold their start-up values.
-void WriteQuickPreset(OptionSet& o, bool namesOnly) {
-    o.GLong = true;
-    o.GUpper = false;
-    o.GName = namesOnly;
-    o.GExt = false;
-    o.GFolder = false;
-    o.GFPattern = "*.*";
-    o.GSub = false;
-    o.GTime = false;
-    o.GUnc = false;
-    o.GSize = false;
-    o.GUnit = 0;
-    o.GDir = false;
-    o.GBackword = false;
-    o.GTreeF = false;
-    o.GRepYen = false;
-    o.GRepSP = false;
-    o.G1Frtn = false;
-}
 
 void ShowWindow(Session& session, Platform& platform, WindowHost& windows) {
     if (windows.CanShowWindow())
@@ -45,7 +23,9 @@ LaunchCode ReadLaunchKeys(Session& session, Platform& platform) {
     const bool control = platform.IsKeyHeld(Platform::Key::Control);
     if (shift && control) return kLaunchWindow;
     if (!shift && !control) return kLaunchSettings;
-    WriteQuickPreset(session.options, shift);
+    // The preset's values are in the options table; on this road the settings file is
+    // never read, so the options it keeps still hold their start-up values.
+    WritePreset(shift ? QuickPreset::Shift : QuickPreset::Ctrl, session.options);
     return kLaunchPreset;
 }
 
@@ -60,7 +40,6 @@ void RunWithWindowOptions(Session& session, Platform& platform) {
 int Main(Session& session, Platform& platform, WindowHost& windows) {
     if (platform.AnotherInstanceRunning()) return 0;
 
-    // The unit names are filled when the session is made, before anything reads them.
     switch (ReadLaunchKeys(session, platform)) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor

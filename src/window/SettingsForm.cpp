@@ -5,7 +5,9 @@
 #include <stdexcept>
 
 #include "collect/CollectPaths.h"
+#include "options/OptionTable.h"
 #include "options/Settings.h"
+#include "options/SizeUnits.h"
 
 namespace kirramo {
 
@@ -24,6 +26,28 @@ std::vector<std::string> SplitBars(const std::string& text) {
         if (bar == std::string::npos) return pieces;
         start = bar + 1;
     }
+}
+
+// The label's text for a unit: its name, or its number for a unit without one (only a
+// hand-edited settings file brings one).
+std::string UnitLabel(int unit) {
+    bool named = unit >= 0 && unit < static_cast<int>(std::size(kSizeUnits)) && kSizeUnits[unit].label;
+    return named ? kSizeUnits[unit].label : std::to_string(unit);
+}
+
+// The unit after this one on the label: the next named unit, else the first. A value
+// outside the table comes back to the first, so the label can always reach every unit.
+int NextUnit(int unit) {
+    int next = unit + 1;
+    bool named = unit >= 0 && next < static_cast<int>(std::size(kSizeUnits)) && kSizeUnits[next].label;
+    return named ? next : 0;
+}
+
+// The option that the unit label shows.
+const OptionRow& UnitOption() {
+    for (const OptionRow& row : Options())
+        if (row.window.shown == Shown::UnitName) return row;
+    throw std::logic_error("no option is shown as a unit name");
 }
 
 }  // namespace
@@ -72,12 +96,15 @@ void SettingsForm::AddControls() {
         controls_.push_back(std::move(c));
         return controls_.back();
     };
-    auto buttonFont = [](Control& c) {
+    // A command button: its font and the command it runs.
+    auto button = [](Control& c, Command command) -> Control& {
         c.fontFace = kButtonFace;
         c.fontSize = 12;
+        c.command = command;
+        return c;
     };
 
-    buttonFont(add("CmdHelp", K::Button, "", 3120, 5940, 795, 360, 21, "Help", "how to use.txtの表示"));
+    button(add("CmdHelp", K::Button, "", 3120, 5940, 795, 360, 21, "Help", "how to use.txtの表示"), Command::Help);
     add("ChkMenu", K::CheckBox, "", 60, 5880, 975, 435, 18, "メニュー非表示",
         "Shift+Ctrlを押して起動の場合は必ずメニュー表示します。");
     add("FraTree", K::Frame, "", 0, 5280, 3855, 555, 31, R"(Tree形式で取得(大文字/UNC/\/空白変換のみ))");
@@ -98,13 +125,14 @@ void SettingsForm::AddControls() {
     add("ChkFolder", K::CheckBox, "FraFile", 240, 720, 3495, 255, 12, "フォルダ内のファイルパスを取得");
     add("ChkSize", K::CheckBox, "FraFile", 240, 480, 2895, 255, 11, "ファイルサイズも取得(単位)",
         "例）家族集合写真.jpg 1,234,567");
-    add("LblUnit", K::Label, "FraFile", 3120, 480, 615, 255, 34, "なし",
-        "クリックしてください。ファイルサイズ単位 なし/byte/KB/MB");
+    add("LblUnit", K::Label, "FraFile", 3120, 480, 615, 255, 34, kSizeUnits[0].label,
+        "クリックしてください。ファイルサイズ単位 なし/byte/KB/MB")
+        .command = Command::StepUnit;
     add("LblPattern", K::Label, "FraFile", 360, 990, 3375, 255, 29, "取得するファイルのパターン").enabled = false;
     // The collection run sorts and lists files in plain code, so the window needs no
     // hidden service lists.
-    buttonFont(add("CmdCancel", K::Button, "", 2280, 5940, 795, 360, 20, "中止"));
-    buttonFont(add("CmdGet", K::Button, "", 1080, 5940, 1155, 360, 19, "取　得"));
+    button(add("CmdCancel", K::Button, "", 2280, 5940, 795, 360, 20, "中止"), Command::Cancel).isCancel = true;
+    button(add("CmdGet", K::Button, "", 1080, 5940, 1155, 360, 19, "取　得"), Command::Get).isDefault = true;
     add("FraCommon", K::Frame, "", 0, 0, 3855, 2655, 27, "");
     add("ChkRepSP", K::CheckBox, "FraCommon", 240, 1920, 3855, 255, 6, "空白を「%20」に変換して取得",
         R"(例）C:\My%20Documents\My%20Pictures\家族集合写真.jpg)");
@@ -188,53 +216,47 @@ void SettingsForm::Load(int cursorX, int cursorY, double twipsPerPixelX, double 
     if (loaded_) return;
     loaded_ = true;
 
-    // The offsets bring the centre of CmdGet close to the pointer; the limits keep the
-    // window on the screen, the right and bottom ones winning over the left and top.
-    long long left = RoundHalfEven(cursorX * twipsPerPixelX - 1700);
+    // The pointer falls near CmdGet; the limits keep the window on the screen, the right
+    // and bottom ones winning over the left and top.
+    long long left = RoundHalfEven(cursorX * twipsPerPixelX - kPointerLeft);
     if (left < 0) left = 0;
-    if (screenWidthTwips - 4120 < left) left = screenWidthTwips - 4120;
-    long long top = RoundHalfEven(cursorY * twipsPerPixelY - 6460);
+    if (screenWidthTwips - kOuterWidth < left) left = screenWidthTwips - kOuterWidth;
+    long long top = RoundHalfEven(cursorY * twipsPerPixelY - kPointerTop);
     if (top < 0) top = 0;
-    if (screenHeightTwips - 7200 < top) top = screenHeightTwips - 7200;
+    if (screenHeightTwips - kOuterHeight < top) top = screenHeightTwips - kOuterHeight;
     windowLeft_ = static_cast<int>(left);
     windowTop_ = static_cast<int>(top);
 
     if (!session_.SettingsLoaded) return;
 
     // Each check box set here runs its reaction, so the enabled states follow the
-    // loaded states; the order decides between two loaded tree flags (ChkTreeF wins).
-    const OptionSet& o = session_.options;
-    SelectOption(o.GLong ? "OptLong" : "OptShot");
-    SetChecked("ChkUpper", o.GUpper);
-    SetChecked("ChkName", o.GName);
-    SetChecked("ChkExt", o.GExt);
-    SetChecked("ChkFolder", o.GFolder);
-    Control& pattern = *Mutable("CboPattern");
-    if (!o.GFPatternSet.empty()) pattern.list = SplitBars(o.GFPatternSet);
-    pattern.text = o.GFPattern;
-    SetChecked("ChkSub", o.GSub);
-    SetChecked("ChkTime", o.GTime);
-    SetChecked("ChkUnc", o.GUnc);
-    SetChecked("ChkSize", o.GSize);
-    ShowUnit();
-    SetChecked("ChkDir", o.GDir);
-    SetChecked("ChkBackword", o.GBackword);
-    SetChecked("ChkTreeP", o.GTreeP);
-    SetChecked("ChkTreeF", o.GTreeF);
-    SetChecked("ChkRepYen", o.GRepYen);
-    SetChecked("ChkRepSP", o.GRepSP);
-    SetChecked("Chk1Frtn", o.G1Frtn);
-    SetChecked("ChkMenu", o.GMenu);
-    Mutable("TxtPrefix")->text = o.GPrefix;
-    Mutable("TxtSuffix")->text = o.GSuffix;
+    // loaded states; the table's order decides between two loaded tree flags (ChkTreeF
+    // comes later and wins).
+    for (const OptionRow& row : Options()) LoadOption(row);
 }
 
-// The unit label shows the name of GUnit; a value outside the table (only a hand-edited
-// settings file brings one) shows as its number.
-void SettingsForm::ShowUnit() {
-    int unit = session_.options.GUnit;
-    bool known = unit >= 0 && unit < static_cast<int>(session_.UnitNames.size());
-    Mutable("LblUnit")->caption = known ? session_.UnitNames[unit] : std::to_string(unit);
+// Shows one option on its control.
+void SettingsForm::LoadOption(const OptionRow& row) {
+    const OptionSet& o = session_.options;
+    const OptionControl& w = row.window;
+    switch (w.shown) {
+    case Shown::Checked:
+    case Shown::CheckedIfEnabled:
+        SetChecked(w.control, o.*row.field.flag);
+        break;
+    case Shown::Selected:
+        SelectOption(o.*row.field.flag ? w.control : w.offControl);
+        break;
+    case Shown::Text:
+        SetText(w.control, o.*row.field.text);
+        break;
+    case Shown::List:
+        if (!(o.*row.field.text).empty()) Mutable(w.control)->list = SplitBars(o.*row.field.text);
+        break;
+    case Shown::UnitName:
+        Mutable(w.control)->caption = UnitLabel(o.*row.field.unit);
+        break;
+    }
 }
 
 // ---- User actions ----
@@ -271,11 +293,11 @@ bool SettingsForm::SetText(std::string_view name, std::string text) {
 }
 
 bool SettingsForm::ClickUnitLabel() {
-    if (!IsUsable("LblUnit")) return false;
-    int& unit = session_.options.GUnit;
-    // A value outside 0 to 3 comes back to 0, so the label can always reach every unit.
-    unit = (unit >= 0 && unit < 3) ? unit + 1 : 0;
-    ShowUnit();
+    const OptionRow& row = UnitOption();
+    if (!IsUsable(row.window.control)) return false;
+    int& unit = session_.options.*row.field.unit;
+    unit = NextUnit(unit);
+    LoadOption(row);
     return true;
 }
 
@@ -304,29 +326,50 @@ void SettingsForm::RefreshEnabling() {
 // ---- Commands ----
 
 void SettingsForm::StoreControls() {
+    for (const OptionRow& row : Options()) StoreOption(row);
+}
+
+// Stores one option from its control.
+void SettingsForm::StoreOption(const OptionRow& row) {
     OptionSet& o = session_.options;
-    o.GLong = At("OptLong").selected;
-    o.GUpper = Checked("ChkUpper");
-    o.GName = Checked("ChkName");
-    o.GExt = Checked("ChkExt");
-    o.GFolder = Checked("ChkFolder");
-    const std::string& pattern = At("CboPattern").text;
-    o.GFPattern = pattern.empty() ? "*.*" : pattern;
-    o.GSub = Checked("ChkSub");
-    o.GTime = Checked("ChkTime");
-    o.GUnc = Checked("ChkUnc");
-    o.GSize = Checked("ChkSize");
-    // A checked box that the interlocks disabled does not apply.
-    o.GBackword = Checked("ChkBackword") && At("ChkBackword").enabled;
-    o.GDir = Checked("ChkDir");
-    o.GTreeP = Checked("ChkTreeP");
-    o.GTreeF = Checked("ChkTreeF");
-    o.GRepYen = Checked("ChkRepYen");
-    o.GRepSP = Checked("ChkRepSP");
-    o.G1Frtn = Checked("Chk1Frtn");
-    o.GMenu = Checked("ChkMenu");
-    o.GPrefix = At("TxtPrefix").text;
-    o.GSuffix = At("TxtSuffix").text;
+    const OptionControl& w = row.window;
+    const Control& c = At(w.control);
+    switch (w.shown) {
+    case Shown::Checked:
+        o.*row.field.flag = c.checked;
+        break;
+    case Shown::CheckedIfEnabled:
+        o.*row.field.flag = c.checked && c.enabled;
+        break;
+    case Shown::Selected:
+        o.*row.field.flag = c.selected;
+        break;
+    case Shown::Text:
+        o.*row.field.text = c.text.empty() && !w.emptyStores.empty() ? std::string(w.emptyStores) : c.text;
+        break;
+    case Shown::List:
+    case Shown::UnitName:
+        break;  // never stored from the window
+    }
+}
+
+bool SettingsForm::Run(Command command) {
+    switch (command) {
+    case Command::Get:
+        Get();
+        return true;
+    case Command::Cancel:
+        Cancel();
+        return true;
+    case Command::Help:
+        Help();
+        return true;
+    case Command::StepUnit:
+        return ClickUnitLabel();
+    case Command::None:
+        break;
+    }
+    return false;
 }
 
 void SettingsForm::Get() {

@@ -1,9 +1,10 @@
-// The settings window as data: every control with its place, caption and state, the
-// loading, the rules that enable and disable controls, and the three commands.
+// The settings window as data: every control with its place, caption, state and
+// command, the loading, the rules that enable and disable controls, and the commands.
 //
 // No toolkit lives here. A view (Qt on Linux, plain Win32 controls on Windows) builds
 // its widgets from Controls(), passes each user action to the form and then shows the
-// form's states again; it keeps no state of its own.
+// form's states again; it keeps no state of its own. A click on a control that carries
+// a command runs that command through Run; no view decides by a control's name.
 #pragma once
 
 #include <string>
@@ -15,6 +16,8 @@
 
 namespace kirramo {
 
+struct OptionRow;
+
 enum class ControlKind {
     Button,        // Cmd...
     CheckBox,      // Chk...
@@ -23,6 +26,15 @@ enum class ControlKind {
     Label,         // Lbl..., Label1, Label2
     TextBox,       // Txt...
     Frame,         // Fra...: a container with a caption
+};
+
+// What a click on a control does.
+enum class Command {
+    None,
+    Get,       // store the controls, run the collection, close
+    Cancel,    // close without saving
+    Help,      // open the usage text
+    StepUnit,  // step the size unit that the label shows
 };
 
 struct Control {
@@ -42,6 +54,9 @@ struct Control {
     bool visible = true;
     std::string fontFace;    // empty: the window's font
     double fontSize = 0;     // points; 0: the window's font
+    Command command = Command::None;  // what a click runs
+    bool isDefault = false;  // the button that Enter presses
+    bool isCancel = false;   // the button that Esc presses
 
     // Whether the control can take the keyboard focus (and so has a place in the tab order).
     bool IsTabStop() const;
@@ -53,6 +68,16 @@ public:
     // Size of the window's client area in twips.
     static constexpr int kClientWidth = 3975;
     static constexpr int kClientHeight = 6360;
+    // What the border and the caption bar add to the client area, in twips, as the
+    // placement counts them: the window's outer size.
+    static constexpr int kFrameWidth = 145;
+    static constexpr int kFrameHeight = 840;
+    static constexpr int kOuterWidth = kClientWidth + kFrameWidth;
+    static constexpr int kOuterHeight = kClientHeight + kFrameHeight;
+    // Where the loading puts the pointer in the window, from its outer top-left corner
+    // in twips: near CmdGet.
+    static constexpr int kPointerLeft = 1700;
+    static constexpr int kPointerTop = 6460;
     // The window's own font, used by every control that names none.
     static constexpr const char* kWindowFontFace = "ＭＳ Ｐゴシック";
     static constexpr double kWindowFontSize = 9;
@@ -82,6 +107,8 @@ public:
     bool ClickUnitLabel();
 
     // ---- Commands ----
+    // Runs the command that a clicked control carries; false when it did nothing.
+    bool Run(Command command);
     // Stores the controls into the options, runs the collection and closes the window.
     void Get();
     // Closes the window without saving anything.
@@ -116,7 +143,8 @@ private:
     void SetEnabled(std::string_view name, bool enabled);
     bool Checked(std::string_view name) const;
     void RefreshEnabling();
-    void ShowUnit();
+    void LoadOption(const OptionRow& row);
+    void StoreOption(const OptionRow& row);
     void AddControls();
 
     Session& session_;

@@ -46,17 +46,6 @@ TEST(SettingsText, WritesTheTwentyTwoLinesInOrderEndedByCrLf) {
               "GPrefix=\r\nGSuffix=\r\n");
 }
 
-TEST(ParseSettings, RoundTripKeepsEveryField) {
-    OptionSet all = Everything();
-    EXPECT_EQ(Parsed(SettingsText(all)), all);
-    // Each single flag on its own, so no field is read into a neighbour's place.
-    OptionSet one;
-    one.GRepSP = true;
-    one.GUnit = 2;
-    EXPECT_EQ(Parsed(SettingsText(one)), one);
-    EXPECT_EQ(Parsed(SettingsText(OptionSet{})), OptionSet{});
-}
-
 TEST(ParseSettings, FlagsAreOnOnlyForExactTrue) {
     EXPECT_TRUE(Parsed("GLong=True").GLong);
     EXPECT_FALSE(Parsed("GLong=true").GLong);

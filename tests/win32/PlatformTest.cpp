@@ -149,10 +149,17 @@ TEST(Win32Process, ArgumentsArriveWholeAndTheArgumentTextIsWhatFollowsTheName) {
     const std::wstring out = temp.Path() + L"\\args.txt";
     ChildMode mode(L"args:" + out);
     const std::vector<std::string> args = {"C:\\a b\\日本.txt", "a&b %PATH% (x) ^!", "ends\\", "q\"uote", ""};
-    std::vector<std::wstring> argv = {SelfPath()};
-    for (const std::string& a : args) argv.push_back(Widen(a));
-    ASSERT_EQ(StartAndWait(argv, 0, 0), WaitResult::Ended);
-    EXPECT_EQ(ReadBytes(out),
+    std::vector<std::wstring> arguments;
+    for (const std::string& a : args) arguments.push_back(Widen(a));
+    // The road of the usage text: the program is started and not waited for, so the
+    // test waits for the child's file (it appears whole) itself.
+    ASSERT_TRUE(StartDetached(SelfPath(), arguments));
+    std::string written = ReadBytes(out);
+    for (int waited = 0; written == "<missing>" && waited < 60000; waited += 20) {
+        Sleep(20);
+        written = ReadBytes(out);
+    }
+    EXPECT_EQ(written,
               "\"C:\\a b\\日本.txt\" \"a&b %PATH% (x) ^!\" ends\\ \"q\\\"uote\" \"\"\n"
               "C:\\a b\\日本.txt\na&b %PATH% (x) ^!\nends\\\nq\"uote\n\n");
 }

@@ -13,8 +13,8 @@
 namespace kirramo::win32::testing {
 
 // The test program started again as a child runs the mode named by this variable
-// instead of the tests: "sleep:<ms>", "args:<file>" (writes its argument text and its
-// arguments, one per line, to the file) or "tree" (writes a tree-like listing of its
+// instead of the tests: "args:<file>" (writes its argument text and its arguments, one
+// per line, to the file, which appears whole) or "tree" (writes a tree-like listing of its
 // arguments to standard output in the OEM code page) or "codepages" (writes the ANSI
 // and the OEM code page numbers to standard output).
 inline constexpr wchar_t kChildModeVariable[] = L"KIRRAMO_TEST_CHILD";

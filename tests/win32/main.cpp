@@ -26,14 +26,13 @@ std::vector<std::wstring> OwnArguments() {
 }  // namespace
 
 int RunChildMode(const std::wstring& mode) {
-    if (mode.starts_with(L"sleep:")) {
-        Sleep(static_cast<DWORD>(std::stoul(mode.substr(6))));
-        return 0;
-    }
     if (mode.starts_with(L"args:")) {
         std::string text = Narrow(ArgumentTextOf(GetCommandLineW())) + "\n";
         for (const std::wstring& a : OwnArguments()) text += Narrow(a) + "\n";
-        return WriteBytes(mode.substr(5), text) ? 0 : 1;
+        // Written under another name first, so that the file appears whole to a test
+        // that waits for it.
+        const std::wstring out = mode.substr(5), part = out + L".part";
+        return WriteBytes(part, text) && MoveFileW(part.c_str(), out.c_str()) ? 0 : 1;
     }
     if (mode == L"codepages") {
         WriteOut(std::to_string(GetACP()) + " " + std::to_string(GetOEMCP()) + "\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "fake/FakePlatform.h"
@@ -75,9 +76,24 @@ TEST_F(SettingsFormTest, LayoutCaptionsAndTabOrder) {
     // and names are unique.
     std::set<std::string> built;
     for (const Control& c : form.Controls()) {
-        if (!c.container.empty()) EXPECT_TRUE(built.count(c.container)) << c.name;
+        EXPECT_TRUE(c.container.empty() || built.count(c.container)) << c.name;
         EXPECT_TRUE(built.insert(c.name).second) << c.name;
     }
+
+    // What a click runs is the controls' data: the views never look at a name.
+    std::map<std::string, Command> commands;
+    std::vector<std::string> defaults, cancels;
+    for (const Control& c : form.Controls()) {
+        if (c.command != Command::None) commands[c.name] = c.command;
+        if (c.isDefault) defaults.push_back(c.name);
+        if (c.isCancel) cancels.push_back(c.name);
+    }
+    EXPECT_EQ(commands, (std::map<std::string, Command>{{"CmdGet", Command::Get},
+                                                        {"CmdCancel", Command::Cancel},
+                                                        {"CmdHelp", Command::Help},
+                                                        {"LblUnit", Command::StepUnit}}));
+    EXPECT_EQ(defaults, std::vector<std::string>{"CmdGet"});
+    EXPECT_EQ(cancels, std::vector<std::string>{"CmdCancel"});
 
     std::vector<std::string> expected{"ChkName",  "ChkBackword", "ChkUpper",  "ChkTime",   "ChkUnc",
                                       "ChkRepYen", "ChkRepSP",   "Chk1Frtn",  "TxtPrefix", "TxtSuffix",
@@ -87,30 +103,11 @@ TEST_F(SettingsFormTest, LayoutCaptionsAndTabOrder) {
     EXPECT_EQ(form.TabOrder(), expected);
 }
 
-TEST_F(SettingsFormTest, LoadsEveryControlFromTheOptions) {
+TEST_F(SettingsFormTest, LoadingEnablesByTheLoadedBoxesAndRunsOnce) {
+    // Which control shows each option: OptionTableTest.
     OptionSet& o = session.options;
-    o.GLong = false;
-    o.GUpper = o.GExt = o.GFolder = o.GSub = o.GTime = o.GUnc = o.GSize = true;
-    o.GBackword = o.GRepYen = o.GRepSP = o.G1Frtn = o.GMenu = true;
-    o.GFPattern = "*.doc";
-    o.GFPatternSet = "*.txt||*.doc";
-    o.GUnit = 2;
-    o.GPrefix = " <";
-    o.GSuffix = "> ";
+    o.GUpper = o.GFolder = o.GBackword = true;
     Loaded(true);
-
-    EXPECT_FALSE(form.At("OptLong").selected);
-    EXPECT_TRUE(form.At("OptShot").selected);
-    for (const char* name : {"ChkUpper", "ChkExt", "ChkFolder", "ChkSub", "ChkTime", "ChkUnc", "ChkSize",
-                             "ChkBackword", "ChkRepYen", "ChkRepSP", "Chk1Frtn", "ChkMenu"})
-        EXPECT_TRUE(Checked(name)) << name;
-    for (const char* name : {"ChkName", "ChkDir", "ChkTreeP", "ChkTreeF"}) EXPECT_FALSE(Checked(name)) << name;
-    // The list keeps the empty piece between the two bars.
-    EXPECT_EQ(form.At("CboPattern").list, (std::vector<std::string>{"*.txt", "", "*.doc"}));
-    EXPECT_EQ(form.At("CboPattern").text, "*.doc");
-    EXPECT_EQ(form.At("LblUnit").caption, "KB");
-    EXPECT_EQ(form.At("TxtPrefix").text, " <");
-    EXPECT_EQ(form.At("TxtSuffix").text, "> ");
     // ChkFolder loaded on enables the pattern controls.
     EXPECT_TRUE(Enabled("CboPattern"));
     EXPECT_TRUE(Enabled("ChkSub"));
@@ -259,7 +256,8 @@ TEST_F(SettingsFormTest, UnitLabelCyclesThroughTheFourUnits) {
     EXPECT_EQ(session.options.GUnit, 1);  // written at once, without Get
 }
 
-TEST_F(SettingsFormTest, StoreControlsMapsEveryControl) {
+TEST_F(SettingsFormTest, StoringFromTheControls) {
+    // Which control stores each option: OptionTableTest.
     session.options.GUnit = 3;
     session.options.GFPatternSet = "*.a|*.b";
     Loaded(false);
@@ -273,23 +271,16 @@ TEST_F(SettingsFormTest, StoreControlsMapsEveryControl) {
     }
     {
         form.SelectOption("OptShot");
-        for (const char* name : {"ChkUpper", "ChkExt", "ChkFolder", "ChkSub", "ChkTime", "ChkUnc", "ChkSize",
-                                 "ChkBackword", "ChkDir", "ChkRepYen", "ChkRepSP", "Chk1Frtn", "ChkMenu"})
-            form.SetChecked(name, true);
+        form.SetChecked("ChkBackword", true);
+        form.SetChecked("ChkDir", true);
         form.SetText("CboPattern", "*.xyz");  // typed, not in the list
-        form.SetText("TxtPrefix", "  pre ");
-        form.SetText("TxtSuffix", " ");
         form.StoreControls();
         const OptionSet& o = session.options;
         EXPECT_FALSE(o.GLong);
-        EXPECT_TRUE(o.GUpper && o.GExt && o.GFolder && o.GSub && o.GTime && o.GUnc && o.GSize);
-        EXPECT_TRUE(o.GBackword && o.GDir && o.GRepYen && o.GRepSP && o.G1Frtn && o.GMenu);
-        EXPECT_FALSE(o.GName || o.GTreeP || o.GTreeF);
+        EXPECT_TRUE(o.GBackword && o.GDir);
         EXPECT_EQ(o.GFPattern, "*.xyz");
         EXPECT_EQ(o.GFPatternSet, "*.a|*.b");
         EXPECT_EQ(form.At("CboPattern").list, kDesignedPatterns);
-        EXPECT_EQ(o.GPrefix, "  pre ");
-        EXPECT_EQ(o.GSuffix, " ");
         EXPECT_EQ(o.GUnit, 3);
     }
     {
@@ -397,7 +388,8 @@ TEST_F(SettingsFormTest, HelpOpensTheUsageTextAndKeepsTheWindow) {
     Loaded(false);
     OptionSet before = session.options;
     form.Help();
-    form.Help();
+    EXPECT_TRUE(form.Run(Command::Help));
+    EXPECT_FALSE(form.Run(Command::None));  // a control without a command does nothing
     EXPECT_EQ(fs.usageTextOpened, 2);
     EXPECT_FALSE(form.IsClosed());
     EXPECT_EQ(session.options, before);

@@ -33,19 +33,6 @@ private:
     HANDLE h_;
 };
 
-WaitResult WaitFor(HANDLE process, uint32_t timeoutMs) {
-    switch (WaitForSingleObject(process, timeoutMs == 0 ? INFINITE : timeoutMs)) {
-    case WAIT_OBJECT_0:
-        return WaitResult::Ended;
-    case WAIT_TIMEOUT:
-        return WaitResult::TimedOut;
-    case WAIT_ABANDONED:
-        return WaitResult::Abandoned;
-    default:
-        return WaitResult::Other;
-    }
-}
-
 // Moves what the pipe holds now into bytes; false when the pipe has failed or the
 // listing has grown past its limit.
 bool Drain(HANDLE pipe, std::string& bytes) {
@@ -93,21 +80,6 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
         start = lf + 1;
     }
     return lines;
-}
-
-WaitResult StartAndWait(const std::vector<std::wstring>& argv, int windowStyle, uint32_t timeoutMs) {
-    if (argv.empty() || argv[0].empty()) return WaitResult::NotStarted;
-    std::wstring commandLine = JoinCommandLine(argv);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = static_cast<WORD>(windowStyle);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return WaitResult::NotStarted;
-    Handle process(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return WaitFor(process.Get(), timeoutMs);
 }
 
 bool StartDetached(const std::wstring& program, const std::vector<std::wstring>& arguments) {

@@ -1,7 +1,6 @@
 // Starting other programs from the Windows backend. No Windows header here.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,12 +8,6 @@
 #include "platform/Platform.h"
 
 namespace kirramo::win32 {
-
-enum class WaitResult : int { Ended = 0, NotStarted = 1, TimedOut = 2, Abandoned = 3, Other = 4 };
-
-// Starts the command (argv[0] the program, found as CreateProcessW finds it) with the
-// given show-window style for its first window and waits for it (timeoutMs 0: no limit).
-WaitResult StartAndWait(const std::vector<std::wstring>& argv, int windowStyle, uint32_t timeoutMs);
 
 // Starts a program by its full path with the given arguments, without waiting.
 bool StartDetached(const std::wstring& program, const std::vector<std::wstring>& arguments);

@@ -243,7 +243,8 @@ void SettingsWindow::Build() {
         }
         case ControlKind::Label: {
             auto* label = new QLabel(Q(c.caption), parent);
-            if (c.name == "LblUnit") {
+            // A label that carries a command takes clicks (see eventFilter).
+            if (c.command != Command::None) {
                 label->installEventFilter(this);
                 label->setCursor(Qt::PointingHandCursor);
             }
@@ -252,10 +253,9 @@ void SettingsWindow::Build() {
         }
         case ControlKind::Button: {
             auto* button = new QPushButton(Q(c.caption), parent);
-            connect(button, &QPushButton::clicked, this, [this, c = c.name] {
-                if (c == "CmdGet") form_.Get();
-                else if (c == "CmdCancel") form_.Cancel();
-                else form_.Help();
+            button->setDefault(c.isDefault);
+            connect(button, &QPushButton::clicked, this, [this, command = c.command] {
+                form_.Run(command);
                 AfterCommand();
             });
             w = button;
@@ -266,9 +266,6 @@ void SettingsWindow::Build() {
         if (!c.tooltip.empty()) w->setToolTip(Q(c.tooltip));
         widgets_.insert(name, w);
     }
-
-    auto* get = static_cast<QPushButton*>(widgets_.value("CmdGet"));
-    get->setDefault(true);
 
     QWidget* previous = nullptr;
     for (const std::string& name : form_.TabOrder()) {
@@ -369,16 +366,24 @@ void SettingsWindow::closeEvent(QCloseEvent* event) {
 
 // Esc presses the cancel button.
 void SettingsWindow::reject() {
-    static_cast<QPushButton*>(widgets_.value("CmdCancel"))->click();
+    for (const Control& c : form_.Controls()) {
+        auto* button = qobject_cast<QPushButton*>(widgets_.value(Q(c.name)));
+        if (c.isCancel && button) {
+            button->click();
+            return;
+        }
+    }
 }
 
-// A click on the unit label (a press and release of the left button over it).
+// A click on a label that carries a command (a press and release of the left button
+// over it).
 bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
-    QWidget* unit = widgets_.value("LblUnit");
-    if (watched == unit && event->type() == QEvent::MouseButtonRelease) {
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (label && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && unit->rect().contains(mouse->position().toPoint())) {
-            if (form_.ClickUnitLabel()) Render();
+        const Control* c = form_.Find(U(label->objectName()));
+        if (c && mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+            if (form_.Run(c->command)) AfterCommand();
             return true;
         }
     }

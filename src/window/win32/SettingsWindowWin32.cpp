@@ -127,6 +127,16 @@ std::wstring BreakCaption(HDC dc, const std::wstring& caption, int width) {
     return out;
 }
 
+// Whether the control starts a group of the dialog keys: every control but an option
+// button that follows another of its frame in tab order.
+bool StartsGroup(const SettingsForm& form, const Control& c) {
+    if (c.kind != ControlKind::OptionButton) return true;
+    for (const Control& other : form.Controls())
+        if (other.kind == ControlKind::OptionButton && other.container == c.container && other.tabIndex < c.tabIndex)
+            return false;
+    return true;
+}
+
 HICON ProgramIcon(int size) {
     auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -151,11 +161,14 @@ bool RegisterWindowClass(WNDPROC proc) {
 }  // namespace
 
 int ControlIdOf(const SettingsForm& form, std::string_view name) {
-    if (name == "CmdGet") return IDOK;
-    if (name == "CmdCancel") return IDCANCEL;
     const auto& controls = form.Controls();
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i].name == name) return kFirstControlId + static_cast<int>(i);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        if (c.name != name) continue;
+        if (c.isDefault) return IDOK;
+        if (c.isCancel) return IDCANCEL;
+        return kFirstControlId + static_cast<int>(i);
+    }
     return 0;
 }
 
@@ -235,9 +248,10 @@ void SettingsWindowWin32::CreateControls() {
     for (size_t i = 0; i < controls.size(); ++i) {
         const Control& c = controls[i];
         const wchar_t* cls = L"STATIC";
-        // Every control starts a group of its own, except the second option button,
-        // which belongs to the group of the first (arrow keys move between the two).
-        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (c.name == "OptShot" ? 0 : WS_GROUP);
+        // Every control starts a group of its own, except an option button after the
+        // first of its frame in tab order, which belongs to the group of the first
+        // (arrow keys move between them).
+        DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (StartsGroup(form_, c) ? WS_GROUP : 0);
         DWORD exStyle = 0;
         switch (c.kind) {
         case ControlKind::Frame:
@@ -266,7 +280,7 @@ void SettingsWindowWin32::CreateControls() {
             break;
         case ControlKind::Button:
             cls = L"BUTTON";
-            style |= (c.name == "CmdGet" ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+            style |= (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
             break;
         }
         controls_[i] = CreateWindowExW(exStyle, cls, Widen(c.caption).c_str(), style, 0, 0, 0, 0, hwnd_,
@@ -553,31 +567,27 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         if (code == EN_CHANGE) form_.SetText(name, Narrow(ControlText(h)));
         break;
     case ControlKind::Label:
-        // Each click steps the unit, the second click of a quick pair too.
-        if (name == "LblUnit" && (code == STN_CLICKED || code == STN_DBLCLK) && form_.ClickUnitLabel()) Render();
+        // A label that carries a command runs it on each click, the second click of a
+        // quick pair too.
+        if (c->command != Command::None && (code == STN_CLICKED || code == STN_DBLCLK)) RunCommand(c->command);
         break;
     case ControlKind::Button:
-        if (code == BN_CLICKED) RunCommand(name);
+        if (code == BN_CLICKED) RunCommand(c->command);
         break;
     case ControlKind::Frame:
         break;
     }
 }
 
-// Runs one of the three commands to its end before the window handles anything else:
-// during the collection run the window takes no input, so a second Get cannot start
-// while a message box of the run waits.
-void SettingsWindowWin32::RunCommand(const std::string& name) {
+// Runs a control's command to its end before the window handles anything else: during
+// the collection run the window takes no input, so a second Get cannot start while a
+// message box of the run waits.
+void SettingsWindowWin32::RunCommand(Command command) {
     busy_ = true;
-    if (name == "CmdGet") {
-        EnableWindow(hwnd_, FALSE);
-        form_.Get();
-        if (hwnd_) EnableWindow(hwnd_, TRUE);
-    } else if (name == "CmdCancel") {
-        form_.Cancel();
-    } else if (name == "CmdHelp") {
-        form_.Help();
-    }
+    const bool collects = command == Command::Get;
+    if (collects) EnableWindow(hwnd_, FALSE);
+    form_.Run(command);
+    if (collects && hwnd_) EnableWindow(hwnd_, TRUE);
     busy_ = false;
     if (!hwnd_) return;
     if (form_.IsClosed()) DestroyWindow(hwnd_);

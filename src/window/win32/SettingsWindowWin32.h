@@ -29,9 +29,9 @@ namespace kirramo::win32 {
 inline constexpr int kIconResourceId = 1;
 // The class of the settings window; its title is SettingsForm::kCaption.
 inline constexpr wchar_t kSettingsWindowClass[] = L"KirramoSettingsWindow";
-// Control ids: CmdGet is IDOK and CmdCancel IDCANCEL, so that Enter and Esc reach them
-// through the dialog keys; every other control has this base plus its index among the
-// form's controls.
+// Control ids: the default button is IDOK and the cancel button IDCANCEL, so that Enter
+// and Esc reach them through the dialog keys; every other control has this base plus
+// its index among the form's controls.
 inline constexpr int kFirstControlId = 100;
 
 // The id of the named control in the window, or 0 for an unknown name.
@@ -67,7 +67,7 @@ private:
     void Place(UINT dpi);
     void Render();
     void OnCommand(int id, int code);
-    void RunCommand(const std::string& name);
+    void RunCommand(Command command);
     bool PreTranslate(const MSG& msg);
     // The control's font at the window's resolution; points > 0 overrides its size.
     HFONT FontFor(const Control& c, double points = 0);
