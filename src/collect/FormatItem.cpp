@@ -51,7 +51,6 @@ std::string SelectionBase(const ItemContext& context, const std::string& path) {
         context.showMessage(kShortPathFailedMessage);
         base = std::move(parent);
     }
-    if (o.GUnc) base = ToUncPath(context.files, context.shares, base);
     return base;
 }
 
@@ -71,9 +70,12 @@ std::string FormatItem(const ItemContext& context, std::string_view base, const 
     // each line in one piece.
     std::string owned;
     std::string_view work = path;
-    // The network form comes before the long or short form, so that GBackword cuts
-    // the same text that SelectionBase produced.
-    if (o.GUnc) {
+    // The network form comes before the long or short form. With GBackword the line is
+    // the part below the selected path's folder, which the network form does not
+    // change where the folder and the item lie on one volume; where they do not (a
+    // selected mount point below a local folder), the local text is the one that the
+    // folder's text is cut from.
+    if (o.GUnc && !o.GBackword) {
         owned = ToUncPath(files, context.shares, path);
         work = owned;
     }

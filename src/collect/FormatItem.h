@@ -31,8 +31,8 @@ std::string ParentOfPath(std::string_view text, char sep);
 // of that component on is removed; a component without a dot stays as it is.
 std::string StripExtension(std::string_view text, char sep);
 
-// The text of the folder that holds a selected path, in the form the lines will have
-// (empty while GBackword is off). Throws std::invalid_argument for a path without a
+// The text of the folder that holds a selected path, in the long or short form the lines
+// will have (empty while GBackword is off). Throws std::invalid_argument for a path without a
 // separator.
 std::string SelectionBase(const ItemContext& context, const std::string& path);
 

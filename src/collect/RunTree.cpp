@@ -1,5 +1,5 @@
-#include "collect/TreeListing.h"
 #include "collect/PathForms.h"
+#include "collect/TreeListing.h"
 
 namespace kirramo {
 
@@ -9,7 +9,14 @@ bool RunTree(const ItemContext& context, Desktop& desktop, const std::string& fo
     const std::string target =
         context.options.GUnc ? ToUncPath(context.files, context.shares, folder) : folder;
     std::optional<std::vector<std::string>> output = desktop.TreeCommandOutput(target, withFiles);
-    if (!output) return false;
+    if (output && ReadTreeOutput(*output, lines)) return true;
+    if (target == folder) return false;
+    // A tree command that cannot list the network form itself (the built-in renderer
+    // on a network mount) lists the local folder, and the listing's first line, the
+    // folder itself, shows the network form.
+    output = desktop.TreeCommandOutput(folder, withFiles);
+    if (!output || output->size() < 3) return false;
+    (*output)[2] = target;
     return ReadTreeOutput(*output, lines);
 }
 

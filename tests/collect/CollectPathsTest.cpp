@@ -173,8 +173,9 @@ TEST_F(RunFixture, TreeFormsGoToTheTreeCommand) {
     o.GTreeP = true;
     o.GUnc = true;
     Run("Z:\\proj");
+    // The network form first; where it cannot be listed, the local folder.
     EXPECT_EQ(fs.treeCalls, (std::vector<std::pair<std::string, bool>>{
-                                {"Z:\\proj", true}, {"\\\\srv\\share\\proj", false}}));
+                                {"Z:\\proj", true}, {"\\\\srv\\share\\proj", false}, {"Z:\\proj", false}}));
 
     // A command that could not run adds nothing.
     V lines{"", "kept"};
@@ -203,6 +204,14 @@ TEST(SlashStyleRun, RootsMountsAndThePartBelowTheSelection) {
          "//srv/share/doc/r.txt\r\n/mnt/shared/s.txt\r\n"},
         {"the part below a folder on a network mount", [](OptionSet& o) { o.GUnc = true; o.GBackword = true; },
          {"/mnt/share/doc/r.txt"}, "r.txt"},
+        {"the part below a selected mount point", [](OptionSet& o) { o.GUnc = true; o.GBackword = true; },
+         {"/mnt/share"}, "share"},
+        {"files below a selected mount point",
+         [](OptionSet& o) { o.GUnc = true; o.GBackword = true; o.GFolder = true; o.GSub = true; },
+         {"/mnt/share"}, "share/doc/r.txt"},
+        {"a tree of a network mount lists the local folder and shows the network form",
+         [](OptionSet& o) { o.GUnc = true; o.GTreeF = true; }, {"/mnt/share"},
+         "//srv/share\r\n└─doc\r\n\r\n"},
         {"names keep their case", [](OptionSet&) {}, {"/HOME/a/x.txt"}, "<missing>"},
     };
     for (const Case& c : cases) {
@@ -213,6 +222,7 @@ TEST(SlashStyleRun, RootsMountsAndThePartBelowTheSelection) {
         fs.AddFile("/mnt/shared/s.txt");
         fs.driveConnections["/mnt/share"] = "//srv/share";
         fs.driveConnections["/mnt/shared"] = "";
+        fs.treeOutputs["/mnt/share"] = V{"h1", "h2", "/mnt/share", "└─doc"};
         fs.argumentList = c.args;
         OptionSet o = OptionSet::Designed();
         c.set(o);
