@@ -19,6 +19,8 @@
 #include <thread>
 
 #include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
+#include "platform/posix/QtModule.h"
 
 // Xlib last: its None macro would clash with the names above.
 #include <X11/Xatom.h>
@@ -42,6 +44,13 @@ const bool kOwnerStartHandled = [] {
         _exit(RunClipboardOwnerStart());
     return false;
 }();
+
+// The X11 clipboard owner, as the program starts it.
+bool OfferClipboardX11(const std::string& text) { return posix::OfferClipboardX11(text, nullptr); }
+
+void ShowMessageBox(const std::string& text) {
+    posix::ShowMessageBox(text, [] { return PrepareToFork(nullptr); });
+}
 
 bool OnPath(const char* program) {
     std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";

@@ -14,13 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
-#include "platform/posix/HeapPages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
-
 #include "platform/posix/TreeRenderer.h"
 
 extern char** environ;
@@ -158,6 +157,10 @@ std::string LockFilePath() {
 }  // namespace
 
 struct PosixPlatform::Impl {
+    explicit Impl(PosixWiring w) : wiring(std::move(w)) {}
+
+    PosixWiring wiring;
+    std::once_flag listed;
     std::vector<std::string> arguments;
     std::optional<std::vector<MountEntry>> mounts;
     std::unique_ptr<Collator> collator;
@@ -173,6 +176,17 @@ struct PosixPlatform::Impl {
         return *collator;
     }
 
+    void BeforeListing() {
+        if (wiring.beforeFirstListing) std::call_once(listed, wiring.beforeFirstListing);
+    }
+
+    void ShowMessage(const std::string& text) {
+        if (wiring.messageBox)
+            wiring.messageBox(text);
+        else
+            WriteToStandardError(text);
+    }
+
     const std::vector<MountEntry>& Mounts() {
         if (!mounts) {
             std::optional<std::string> text = ReadWholeFile("/proc/self/mountinfo");
@@ -182,7 +196,8 @@ struct PosixPlatform::Impl {
     }
 };
 
-PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
+PosixPlatform::PosixPlatform(int argc, char** argv, PosixWiring wiring)
+    : impl_(std::make_unique<Impl>(std::move(wiring))) {
     std::string cwd;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
@@ -242,10 +257,8 @@ std::optional<EntryInfo> PosixPlatform::Stat(const std::string& path, InfoWanted
 }
 
 std::unique_ptr<DirReader> PosixPlatform::OpenDir(const std::string& folder, InfoWanted wanted) {
-    // A listing may make many lines: from here on the heap takes large pages. A run
-    // that lists no folder never pays for them.
-    UseLargePagesForTheHeap();
-    return OpenFolder(folder, wanted);
+    impl_->BeforeListing();
+    return OpenFolder(folder, wanted, impl_->wiring.lookups);
 }
 
 std::optional<std::string> PosixPlatform::FindLongName(const std::string& path) {
@@ -361,7 +374,7 @@ std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments
 
 std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
                                                                          bool withFiles) {
-    UseLargePagesForTheHeap();
+    impl_->BeforeListing();
     return RenderTree(folder, withFiles);
 }
 
@@ -430,10 +443,9 @@ bool PosixPlatform::EmptyClipboard() {
 }
 
 bool PosixPlatform::SetClipboardText(const std::string& text) {
-    StopSharedLookups();
     switch (DetectDisplay()) {
     case DisplayKind::X11:
-        if (OfferClipboardX11(text)) return true;
+        if (OfferClipboardX11(text, impl_->wiring.lookups)) return true;
         // No X server answers at DISPLAY: trying again cannot help and no box can be
         // shown, so the text goes to standard output instead of being lost.
         if (!X11DisplayReachable()) {
@@ -454,10 +466,7 @@ bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
     return SetClipboardText(text.Joined());
 }
 
-void PosixPlatform::MessageBox(const std::string& text) {
-    StopSharedLookups();
-    ShowMessageBox(text);
-}
+void PosixPlatform::MessageBox(const std::string& text) { impl_->ShowMessage(text); }
 
 void PosixPlatform::SetWaitCursor(bool) {}
 
@@ -504,7 +513,7 @@ bool PosixPlatform::IsKeyHeld(Key key) {
 void PosixPlatform::OpenUsageText() {
     std::string path = UsageTextPath();
     if (!Exists(path)) {
-        ShowMessageBox("使い方の説明「how to use.txt」が見つかりません。\n" + path);
+        impl_->ShowMessage("使い方の説明「how to use.txt」が見つかりません。\n" + path);
         return;
     }
     // A short-lived shell starts the viewer in the background and ends at once, so the
@@ -524,7 +533,7 @@ void PosixPlatform::OpenUsageText() {
         }
         started = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    if (!started) ShowMessageBox("使い方の説明を開けませんでした (xdg-open)。\n" + path);
+    if (!started) impl_->ShowMessage("使い方の説明を開けませんでした (xdg-open)。\n" + path);
 }
 
 }  // namespace kirramo::posix

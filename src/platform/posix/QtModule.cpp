@@ -47,10 +47,10 @@ const QtModuleApi* LoadQtModule() {
     return api;
 }
 
-void ShowMessageBox(const std::string& text) {
+void ShowMessageBox(const std::string& text, const std::function<bool()>& prepareToFork) {
     if (DetectDisplay() != DisplayKind::None) {
         if (const QtModuleApi* qt = LoadQtModule()) {
-            qt->showMessageBox(text);
+            qt->showMessageBox(text, prepareToFork);
             return;
         }
     }

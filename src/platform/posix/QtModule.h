@@ -4,6 +4,7 @@
 // never loads the toolkit's libraries, whose loading alone costs more than such a run.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "options/OptionSet.h"
@@ -16,7 +17,10 @@ namespace kirramo::posix {
 struct QtModuleApi {
     int version;
     // The message box, shown with a display (the caller has checked for one).
-    void (*showMessageBox)(const std::string& text);
+    // prepareToFork is the program's rule before a fork (it stops the program's helper
+    // threads and answers whether fork is safe); asked before the box is shown in a
+    // child process of its own.
+    void (*showMessageBox)(const std::string& text, const std::function<bool()>& prepareToFork);
     // Whether the toolkit can show windows on a Wayland display (its Wayland support
     // is packaged apart from the rest of it).
     bool (*waylandSupported)();
@@ -24,7 +28,7 @@ struct QtModuleApi {
     void (*showSettingsWindow)(Session& session, Platform& platform);
 };
 
-inline constexpr int kQtModuleVersion = 1;
+inline constexpr int kQtModuleVersion = 2;
 // The exported function: `const QtModuleApi* kirramo_qt_module()`.
 inline constexpr const char* kQtModuleEntry = "kirramo_qt_module";
 using QtModuleEntryFunction = const QtModuleApi* (*)();
@@ -32,6 +36,16 @@ using QtModuleEntryFunction = const QtModuleApi* (*)();
 // The module, loaded on first use (beside the program, or where it is installed), or
 // nullptr when it cannot be loaded.
 const QtModuleApi* LoadQtModule();
+
+// A modal message box titled "Kirramo" with one OK button and no icon; on standard
+// error as text when there is no display or no module. prepareToFork is the program's
+// rule before a fork, asked before the box is shown in a child process.
+void ShowMessageBox(const std::string& text, const std::function<bool()>& prepareToFork);
+
+// Whether the toolkit can show a window on this session's display: an X server that
+// answers, or a Wayland display with the toolkit's Wayland support installed. The
+// toolkit itself ends the process when it cannot connect, so this is asked first.
+bool ToolkitCanShowWindows();
 
 // The settings window through the module. Without a module no window can be shown,
 // and the entry then runs with the window's options at once, as without a display.

@@ -498,13 +498,14 @@ bool SpawnOwner(const std::string& text) {
 
 }  // namespace
 
-bool OfferClipboardX11(const std::string& text) {
-    return IsSingleThreaded() ? ForkOwner(text) : SpawnOwner(text);
+bool OfferClipboardX11(const std::string& text, LookupTeam* lookups) {
+    return PrepareToFork(lookups) ? ForkOwner(text) : SpawnOwner(text);
 }
 
 int RunClipboardOwnerStart() {
     std::string text;
-    const bool ok = ReadAll(0, text) && ForkOwner(text);
+    // A start of its own runs on one thread; the rule is asked all the same.
+    const bool ok = ReadAll(0, text) && PrepareToFork(nullptr) && ForkOwner(text);
     WriteAll(1, ok ? "1" : "0", 1);
     return ok ? 0 : 1;
 }

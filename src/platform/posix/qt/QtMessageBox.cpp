@@ -3,6 +3,7 @@
 // A direct run needs no window, so the toolkit is started only when a box is needed,
 // and then in a child process: Qt starts threads of its own, and the program must stay
 // on one thread so that the clipboard owner can still be forked from it afterwards.
+// The child is forked only where the program's rule before a fork allows it.
 // When the settings window already runs Qt in this process, the box is shown there.
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -99,7 +100,7 @@ bool WaylandToolkitSupported() {
     return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
 }
 
-void ShowMessageBoxQt(const std::string& text) {
+void ShowMessageBoxQt(const std::string& text, const std::function<bool()>& prepareToFork) {
     if (DetectDisplay() == DisplayKind::None) {
         WriteToStandardError(text);
         return;
@@ -108,7 +109,7 @@ void ShowMessageBoxQt(const std::string& text) {
         ExecBox(text);
         return;
     }
-    if (!IsSingleThreaded()) {
+    if (!prepareToFork()) {
         // No child can be forked safely; the toolkit starts here instead.
         ExecBoxWithOwnToolkit(text);
         return;
