@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
 #include "platform/posix/QtModule.h"
@@ -45,8 +46,10 @@ const bool kOwnerStartHandled = [] {
     return false;
 }();
 
-// The X11 clipboard owner, as the program starts it.
-bool OfferClipboardX11(const std::string& text) { return posix::OfferClipboardX11(text, nullptr); }
+// The X11 road of the clipboard, as the program takes it.
+bool OfferClipboardX11(const std::string& text) {
+    return X11OwnerSink(nullptr).Place(text) == PlaceResult::Placed;
+}
 
 void ShowMessageBox(const std::string& text) {
     posix::ShowMessageBox(text, [] { return PrepareToFork(nullptr); });
@@ -338,13 +341,14 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     sigaction(SIGCHLD, &old, nullptr);
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
-        EXPECT_FALSE(OfferClipboardX11("x"));
+        // Unreachable: the next road takes the text.
+        EXPECT_EQ(X11OwnerSink(nullptr).Place("x"), PlaceResult::Unreachable);
         EXPECT_FALSE(QueryHeldKeysX11().shift);
     });
     // wl-copy without a compositor (or not installed) fails, and that is reported.
     StandardErrorOf(nullptr, "kirramo-no-such-wayland", [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::Wayland);
-        EXPECT_FALSE(OfferClipboardWayland("x"));
+        EXPECT_EQ(WlCopySink().Place("x"), PlaceResult::Busy);
     });
     StandardErrorOf(nullptr, nullptr, [] { EXPECT_EQ(DetectDisplay(), DisplayKind::None); });
 }

@@ -1,5 +1,5 @@
 // The Linux desktop services of the backend that touch the display: which display the
-// session names, the clipboard owners, the held keys. No Xlib header
+// session names, the X11 clipboard owner's own start, the held keys. No Xlib header
 // here: its macros clash with other headers (Qt's among them), so the X11 code lives in
 // a source file of its own.
 #pragma once
@@ -8,25 +8,15 @@
 
 namespace kirramo::posix {
 
-class LookupTeam;
-
 enum class DisplayKind { None, X11, Wayland };
 
 // X11 when DISPLAY is set, else Wayland when WAYLAND_DISPLAY is set, else None.
 DisplayKind DetectDisplay();
 
-// Hands the text to a clipboard owner process that keeps serving the X11 CLIPBOARD
-// selection after this program has exited, until another program takes it. The owner
-// is forked where PrepareToFork allows it (lookups: the program's look-up thread,
-// stopped first). False when the display cannot be reached or the selection could not
-// be taken.
-bool OfferClipboardX11(const std::string& text, LookupTeam* lookups);
-
-// Puts the text on the Wayland clipboard with wl-copy. False when that fails.
-bool OfferClipboardWayland(const std::string& text);
-
-// A process that may not fork the clipboard owner (PrepareToFork) starts the program
-// again with this argument alone and the text on standard input.
+// The X11 clipboard owner (X11OwnerSink in ClipboardSink.h) serves the CLIPBOARD
+// selection after this program has exited, until another program takes it. A process
+// that may not fork it (PrepareToFork) starts the program again with this argument
+// alone and the text on standard input.
 inline constexpr const char* kClipboardOwnerArgument = "--kirramo-clipboard-owner";
 
 // The body of such a start, called by main before anything else: reads the text from

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +15,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/posix/ClipboardChooser.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -94,54 +94,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-// Writes the text to standard output, where a run without any display puts its result.
-// A closed pipe gives false instead of ending the program by SIGPIPE.
-// SIGPIPE ignored for as long as it lives: writing to a closed standard output then
-// fails instead of ending the program.
-class PipeSignalIgnored {
-public:
-    PipeSignalIgnored() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        sigaction(SIGPIPE, &ignore, &old_);
-    }
-    ~PipeSignalIgnored() { sigaction(SIGPIPE, &old_, nullptr); }
-    PipeSignalIgnored(const PipeSignalIgnored&) = delete;
-    PipeSignalIgnored& operator=(const PipeSignalIgnored&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
-
-bool WriteStandardOutput(const std::string& text) {
-    PipeSignalIgnored ignored;
-    return WriteAll(STDOUT_FILENO, text.data(), text.size());
-}
-
-// Told on standard error when DISPLAY names a server that cannot be reached.
-constexpr const char* kNoDisplayNote =
-    "ディスプレイに接続できないため、クリップボードの代わりに標準出力へ書き出しました。\n";
-
-// Writes a text given in pieces to standard output through one small buffer, so that
-// the whole text is never held at once.
-bool WriteStandardOutput(const TextPieces& text) {
-    PipeSignalIgnored ignored;
-    constexpr size_t kBuffer = size_t{256} << 10;
-    std::string buffer;
-    buffer.reserve(kBuffer);
-    const bool ok = text.Each([&](std::string_view piece) {
-        if (buffer.size() + piece.size() > kBuffer) {
-            if (!WriteAll(STDOUT_FILENO, buffer.data(), buffer.size())) return false;
-            buffer.clear();
-            if (piece.size() >= kBuffer) return WriteAll(STDOUT_FILENO, piece.data(), piece.size());
-        }
-        buffer += piece;
-        return true;
-    });
-    return ok && WriteAll(STDOUT_FILENO, buffer.data(), buffer.size());
-}
-
 // The per-user lock file: in the user's runtime folder, else in the temporary folder
 // with the user id in its name.
 std::string LockFilePath() {
@@ -157,9 +109,11 @@ std::string LockFilePath() {
 }  // namespace
 
 struct PosixPlatform::Impl {
-    explicit Impl(PosixWiring w) : wiring(std::move(w)) {}
+    explicit Impl(PosixWiring w)
+        : wiring(std::move(w)), clipboard(LinuxClipboardSinks(wiring.lookups)) {}
 
     PosixWiring wiring;
+    ClipboardChooser clipboard;
     std::once_flag listed;
     std::vector<std::string> arguments;
     std::optional<std::vector<MountEntry>> mounts;
@@ -435,35 +389,14 @@ bool PosixPlatform::WriteSettingsText(const std::string& text) {
 
 // ---- User interface ----
 
-bool PosixPlatform::EmptyClipboard() {
-    // The run always puts its text on the clipboard at its end, and the X11 and Wayland
-    // clipboards are served by a process of their own: starting one only to hold an
-    // empty text would be replaced moments later. So emptying is left to the setting.
-    return true;
-}
+bool PosixPlatform::EmptyClipboard() { return impl_->clipboard.EmptyClipboard(); }
 
 bool PosixPlatform::SetClipboardText(const std::string& text) {
-    switch (DetectDisplay()) {
-    case DisplayKind::X11:
-        if (OfferClipboardX11(text, impl_->wiring.lookups)) return true;
-        // No X server answers at DISPLAY: trying again cannot help and no box can be
-        // shown, so the text goes to standard output instead of being lost.
-        if (!X11DisplayReachable()) {
-            fputs(kNoDisplayNote, stderr);
-            return WriteStandardOutput(text);
-        }
-        return false;
-    case DisplayKind::Wayland:
-        return OfferClipboardWayland(text);
-    case DisplayKind::None:
-        break;
-    }
-    return WriteStandardOutput(text);
+    return impl_->clipboard.SetClipboardText(text);
 }
 
 bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
-    if (DetectDisplay() == DisplayKind::None) return WriteStandardOutput(text);
-    return SetClipboardText(text.Joined());
+    return impl_->clipboard.SetClipboardPieces(text);
 }
 
 void PosixPlatform::MessageBox(const std::string& text) { impl_->ShowMessage(text); }

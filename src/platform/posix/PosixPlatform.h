@@ -1,5 +1,5 @@
-// The Linux backend: the Platform operations on top of POSIX, ICU and the desktop
-// services of Desktop.h. No operating-system header here, so the program's entry can
+// The Linux backend: the Platform operations on top of POSIX, ICU, the desktop services
+// of Desktop.h and the clipboard roads of ClipboardChooser.h. No operating-system header here, so the program's entry can
 // include it next to the toolkit's headers.
 #pragma once
 

@@ -4,6 +4,7 @@
 // as its text is ready, so the text is handed to a small owner process of its own: it
 // takes the CLIPBOARD selection, tells the program it holds it, and then answers the
 // requests of other programs until one of them takes the clipboard.
+#include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 
 #include <X11/Xatom.h>
@@ -498,8 +499,13 @@ bool SpawnOwner(const std::string& text) {
 
 }  // namespace
 
-bool OfferClipboardX11(const std::string& text, LookupTeam* lookups) {
-    return PrepareToFork(lookups) ? ForkOwner(text) : SpawnOwner(text);
+bool X11OwnerSink::Available() const { return DetectDisplay() == DisplayKind::X11; }
+
+PlaceResult X11OwnerSink::Place(const std::string& text) {
+    if (PrepareToFork(lookups_) ? ForkOwner(text) : SpawnOwner(text)) return PlaceResult::Placed;
+    // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
+    // there; the next road takes the text so that it is not lost.
+    return X11DisplayReachable() ? PlaceResult::Busy : PlaceResult::Unreachable;
 }
 
 int RunClipboardOwnerStart() {
