@@ -10,8 +10,8 @@
 #include "platform/posix/HeapPages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixPlatform.h"
-#include "platform/posix/QtModule.h"
 #include "startup/Main.h"
+#include "window/qt/host/QtModuleHost.h"
 
 int main(int argc, char** argv) {
     namespace posix = kirramo::posix;
@@ -34,12 +34,12 @@ int main(int argc, char** argv) {
     wiring.beforeFirstListing = posix::UseLargePagesForTheHeap;
     // The message box comes from the Qt module, loaded only when a box is shown.
     wiring.messageBox = [&lookups](const std::string& text) {
-        posix::ShowMessageBox(text, [&lookups] { return posix::PrepareToFork(&lookups); });
+        kirramo::ShowMessageBoxWithQt(text, [&lookups] { return posix::PrepareToFork(&lookups); });
     };
 
     posix::PosixPlatform platform(argc, argv, std::move(wiring));
     kirramo::Session session;
     // The settings window comes from the Qt module too, loaded only when it is shown.
-    posix::QtModuleWindowHost windows;
+    kirramo::QtModuleWindowHost windows;
     return kirramo::Main(session, platform, windows);
 }

@@ -21,7 +21,7 @@
 #include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
-#include "platform/posix/QtModule.h"
+#include "window/qt/host/QtModuleHost.h"
 
 // Xlib last: its None macro would clash with the names above.
 #include <X11/Xatom.h>
@@ -52,7 +52,7 @@ bool OfferClipboardX11(const std::string& text) {
 }
 
 void ShowMessageBox(const std::string& text) {
-    posix::ShowMessageBox(text, [] { return PrepareToFork(nullptr); });
+    ShowMessageBoxWithQt(text, [] { return PrepareToFork(nullptr); });
 }
 
 bool OnPath(const char* program) {

@@ -22,9 +22,14 @@
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
-#include "platform/posix/qt/QtDesktop.h"
+#include "window/qt/module/QtMessageBox.h"
 
-namespace kirramo::posix {
+namespace kirramo {
+
+using posix::DetectDisplay;
+using posix::DisplayKind;
+using posix::WriteAll;
+using posix::WriteToStandardError;
 
 namespace {
 
@@ -145,4 +150,4 @@ void ShowMessageBoxQt(const std::string& text, const std::function<bool()>& prep
     if (n != 1 || shown != '1') WriteToStandardError(text);
 }
 
-}  // namespace kirramo::posix
+}  // namespace kirramo

@@ -1,10 +1,10 @@
-// The Qt module's side of the desktop services (see platform/posix/QtModule.h).
+// The Qt module's message box and what it tells about the toolkit (see QtModuleApi.h).
 #pragma once
 
 #include <functional>
 #include <string>
 
-namespace kirramo::posix {
+namespace kirramo {
 
 // A modal message box titled "Kirramo" with one OK button and no icon; the text goes
 // to standard error when the box cannot be shown. Without a toolkit running in this
@@ -14,4 +14,4 @@ void ShowMessageBoxQt(const std::string& text, const std::function<bool()>& prep
 // Whether the toolkit's Wayland support is installed.
 bool WaylandToolkitSupported();
 
-}  // namespace kirramo::posix
+}  // namespace kirramo
