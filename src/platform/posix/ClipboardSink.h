@@ -21,7 +21,7 @@ enum class PlaceResult {
 class ClipboardSink {
 public:
     virtual ~ClipboardSink() = default;
-    // A short name of the road, for tests and messages ("x11", "wl-copy", "stdout").
+    // A short name of the road ("x11", "wl-copy", "stdout"), to tell the roads apart.
     virtual const char* Name() const = 0;
     // Whether this road exists in this session (the display it needs is named).
     virtual bool Available() const = 0;
