@@ -326,7 +326,7 @@ private:
                 at += d->d_reclen;
                 const char* name = d->d_name;
                 if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-                pending_.push_back(Pending{name, d->d_type, NeedsStat(d->d_type)});
+                pending_.push_back(Pending{name, d->d_type, NeedsStat(d->d_type), false, Meta{}});
             }
         }
         toLook_.clear();
