@@ -1,20 +1,45 @@
-// The Linux program's entry.
+// The Linux program's entry. The process-wide settings of the program are made here,
+// in sight, and handed to the backend: nothing the backend does on its own changes the
+// process as a whole.
 #include <cstring>
+#include <string>
 
 #include "options/OptionSet.h"
 #include "platform/posix/Desktop.h"
+#include "platform/posix/DesktopProcess.h"
+#include "platform/posix/HeapPages.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixPlatform.h"
-#include "platform/posix/QtModule.h"
 #include "startup/Main.h"
+#include "window/qt/host/QtModuleHost.h"
 
 int main(int argc, char** argv) {
-    // The program started again by itself to serve the clipboard: nothing else runs.
-    if (argc == 2 && std::strcmp(argv[1], kirramo::posix::kClipboardOwnerArgument) == 0)
-        return kirramo::posix::RunClipboardOwnerStart();
+    namespace posix = kirramo::posix;
 
-    kirramo::posix::PosixPlatform platform(argc, argv);
+    // The program started again by itself to serve the clipboard: nothing else runs.
+    if (argc == 2 && std::strcmp(argv[1], posix::kClipboardOwnerArgument) == 0)
+        return posix::RunClipboardOwnerStart();
+
+    // A second thread shares the size and time look-ups of a listing's entries (the size
+    // and time columns of benchmark scenario P2). It starts with the first large listing
+    // and is stopped by PrepareToFork before the program forks (the clipboard owner, the
+    // message box's process).
+    posix::LookupTeam lookups;
+
+    posix::PosixWiring wiring;
+    wiring.lookups = &lookups;
+    // The heap in large pages, for the big listings of benchmark scenarios P1, P2, P4
+    // and P6; taken only once a folder is listed, so a run that lists nothing (scenario
+    // P5: two files to the clipboard) never pays for them.
+    wiring.beforeFirstListing = posix::UseLargePagesForTheHeap;
+    // The message box comes from the Qt module, loaded only when a box is shown.
+    wiring.messageBox = [&lookups](const std::string& text) {
+        kirramo::ShowMessageBoxWithQt(text, [&lookups] { return posix::PrepareToFork(&lookups); });
+    };
+
+    posix::PosixPlatform platform(argc, argv, std::move(wiring));
     kirramo::Session session;
-    // The settings window comes from the Qt module, loaded only when it is shown.
-    kirramo::posix::QtModuleWindowHost windows;
+    // The settings window comes from the Qt module too, loaded only when it is shown.
+    kirramo::QtModuleWindowHost windows;
     return kirramo::Main(session, platform, windows);
 }

@@ -1,10 +1,13 @@
-// Stat, folder listings and long names of the Linux backend, on real temporary folders.
+// Stat, folder listings and long names of the Linux backend, on real temporary folders;
+// the look-up thread of the listings and the hook before the first listing.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/time.h>
 
 #include <map>
 
+#include "platform/posix/DesktopProcess.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixPlatform.h"
 #include "posix/TempFolder.h"
@@ -16,6 +19,15 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 constexpr InfoWanted kAll{true, true, true};
+
+PosixWiring Wiring(LookupTeam* lookups, std::function<void()> beforeFirstListing = {},
+                   std::function<void(const std::string&)> messageBox = {}) {
+    PosixWiring wiring;
+    wiring.lookups = lookups;
+    wiring.beforeFirstListing = std::move(beforeFirstListing);
+    wiring.messageBox = std::move(messageBox);
+    return wiring;
+}
 
 std::map<std::string, EntryInfo> ListAll(Platform& p, const std::string& folder, InfoWanted w) {
     std::map<std::string, EntryInfo> out;
@@ -135,7 +147,8 @@ TEST(PosixOpenDir, ALinkToAnAncestorIsAFolderWithTheAncestorsId) {
 
 TEST(PosixOpenDir, MissingRemovedOrUnlistableFoldersYieldNothing) {
     TempFolder t;
-    PosixPlatform p(0, nullptr);
+    LookupTeam team;  // the many entries of "busy" below are looked up on two threads
+    PosixPlatform p(0, nullptr, Wiring(&team));
     EXPECT_TRUE(ListAll(p, t / "missing", kAll).empty());
     ASSERT_TRUE(WriteFile(t / "file", "x"));
     EXPECT_TRUE(ListAll(p, t / "file", kAll).empty());
@@ -161,9 +174,71 @@ TEST(PosixOpenDir, MissingRemovedOrUnlistableFoldersYieldNothing) {
     while (busy->Next(e)) {
         ++after;
         EXPECT_EQ(e.hasTimes, e.writeTime != kNoTime) << e.name;
-        if (e.hasSize) EXPECT_EQ(e.size, 1u) << e.name;
+        if (e.hasSize) {
+            EXPECT_EQ(e.size, 1u) << e.name;
+        }
     }
     EXPECT_LE(after, 49);
+}
+
+// The threads of this process, as the system counts them.
+int ThreadCount() {
+    int count = 0;
+    if (DIR* d = opendir("/proc/self/task")) {
+        while (struct dirent* e = readdir(d)) count += e->d_name[0] != '.';
+        closedir(d);
+    }
+    return count;
+}
+
+TEST(PosixOpenDir, SharedLookupsGiveTheSameEntriesAndEndBeforeAFork) {
+    TempFolder t;
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(WriteFile(t / ("f" + std::to_string(i)), std::string(i, 'x')));
+    ASSERT_EQ(mkdir((t / "sub").c_str(), 0755), 0);
+    const int threads = ThreadCount();
+    PosixPlatform alone(0, nullptr);
+    LookupTeam team;
+    PosixPlatform shared(0, nullptr, Wiring(&team));
+    const auto expected = ListAll(alone, t.Path(), kAll);
+    ASSERT_EQ(expected.size(), 301u);
+    EXPECT_EQ(ThreadCount(), threads);  // without a team: no thread of its own
+    for (int round = 0; round < 2; ++round) {  // a listing after the stop starts it again
+        const auto got = ListAll(shared, t.Path(), kAll);
+        ASSERT_EQ(got.size(), expected.size());
+        for (const auto& [name, e] : expected) {
+            const EntryInfo& g = got.at(name);
+            EXPECT_EQ(g.size, e.size) << name;
+            EXPECT_EQ(g.writeTime, e.writeTime) << name;
+            EXPECT_EQ(g.IsDir(), e.IsDir()) << name;
+            EXPECT_EQ(g.id, e.id) << name;
+        }
+        EXPECT_EQ(ThreadCount(), threads + 1);
+        EXPECT_EQ(PrepareToFork(&team), threads == 1);
+        EXPECT_EQ(ThreadCount(), threads);
+    }
+}
+
+TEST(PosixWiring, TheHookBeforeTheFirstListingRunsOnceAndOnlyForAListing) {
+    TempFolder t;
+    ASSERT_EQ(mkdir((t / "sub").c_str(), 0755), 0);
+    int calls = 0;
+    std::vector<std::string> shown;
+    PosixPlatform p(0, nullptr, Wiring(nullptr, [&] { ++calls; },
+                                       [&](const std::string& text) { shown.push_back(text); }));
+    EXPECT_TRUE(p.Stat(t.Path(), kAll));
+    EXPECT_EQ(calls, 0);  // a run that lists nothing never calls it
+    ListAll(p, t.Path(), kAll);
+    EXPECT_EQ(calls, 1);
+    ListAll(p, t.Path(), kAll);
+    EXPECT_TRUE(p.TreeCommandOutput(t.Path(), true));
+    EXPECT_EQ(calls, 1);
+    PosixPlatform tree(0, nullptr, Wiring(nullptr, [&] { ++calls; }));
+    EXPECT_TRUE(tree.TreeCommandOutput(t.Path(), true));
+    EXPECT_EQ(calls, 2);  // a tree is a listing too
+
+    p.MessageBox("一行");
+    EXPECT_EQ(shown, std::vector<std::string>{"一行"});
 }
 
 TEST(PosixOpenDir, UnreadableFolderYieldsNothing) {

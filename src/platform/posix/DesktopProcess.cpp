@@ -1,6 +1,7 @@
 #include "platform/posix/DesktopProcess.h"
 
 #include "platform/posix/Desktop.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -24,6 +25,8 @@ DisplayKind DetectDisplay() {
     return DisplayKind::None;
 }
 
+namespace {
+
 bool IsSingleThreaded() {
     DIR* dir = opendir("/proc/self/task");
     if (!dir) return false;  // unknown: take the careful road
@@ -33,6 +36,13 @@ bool IsSingleThreaded() {
     }
     closedir(dir);
     return count == 1;
+}
+
+}  // namespace
+
+bool PrepareToFork(LookupTeam* lookups) {
+    if (lookups) lookups->Stop();
+    return IsSingleThreaded();
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {

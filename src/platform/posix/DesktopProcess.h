@@ -1,4 +1,5 @@
-// Small process helpers shared by the clipboard owner and the message box.
+// Small process helpers shared by the clipboard owner and the message box, and the
+// rule they follow before they fork.
 #pragma once
 
 #include <cstddef>
@@ -6,9 +7,16 @@
 
 namespace kirramo::posix {
 
-// True when this process runs on one thread only, so fork() gives a child that may
-// do anything the parent could (no lock can be left held by another thread).
-bool IsSingleThreaded();
+class LookupTeam;
+
+// The one rule before this program forks: a child made by fork() has only the thread
+// that forked it, and a lock that any other thread held stays held in the child for
+// good. So every place that forks asks here first. Stops the helper threads that this
+// program started (the look-up thread of the listings, when one is given; a later
+// listing starts it again) and answers whether the process now runs on one thread
+// alone. False when a thread that the program does not control still runs (or the
+// threads cannot be counted): the caller then takes a road without fork.
+bool PrepareToFork(LookupTeam* lookups);
 
 // Writes all bytes to a pipe or file. A reader that went away gives false instead of
 // SIGPIPE ending this process.

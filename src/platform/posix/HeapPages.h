@@ -1,4 +1,5 @@
-// Large pages for the program's heap.
+// Large pages for the program's heap: a process-wide setting, made by the program's
+// entry (src/startup/main_linux.cpp) and nowhere else.
 #pragma once
 
 namespace kirramo::posix {
@@ -9,7 +10,7 @@ namespace kirramo::posix {
 // with its lines; taking that memory in 2 MiB pages instead of 4 KiB ones spares
 // hundreds of page faults per megabyte, which on a virtual machine cost more than the
 // listing itself. Blocks that large still come straight from the system and go back to
-// it when freed. Done once per process; nothing is touched before it is used.
+// it when freed. Called once per process; nothing is touched before it is used.
 void UseLargePagesForTheHeap();
 
 }  // namespace kirramo::posix

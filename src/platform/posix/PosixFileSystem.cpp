@@ -209,56 +209,21 @@ private:
 
 thread_local std::unique_ptr<char[]> EntryBuffer::spare_;
 
-// A second thread that shares the look-ups of a listing's entries: reading a file's
-// size and times is the system's work per file, and two cores do it in half the time.
-// Work is taken in small blocks from a shared counter, so the calling thread never
-// waits for the helper to wake up: whatever the helper has not taken, it does itself.
-class StatTeam {
+}  // namespace
+
+// The helper thread of a LookupTeam.
+class LookupTeam::Helper {
 public:
-    struct Job {
-        std::atomic<size_t> next{0};
-        size_t count = 0;
-        void (*work)(void* context, size_t index) = nullptr;
-        void* context = nullptr;
-    };
-
-    // The process's team, its thread started on first use; nullptr when no thread can
-    // be had.
-    static StatTeam* Get() {
-        std::lock_guard<std::mutex> lock(startMutex_);
-        if (!team_ && !failed_) {
-            auto* team = new StatTeam;  // never destroyed: a thread may still wait in it
-            try {
-                team->thread_ = std::thread([team] { team->Loop(); });
-                team_ = team;
-            } catch (const std::exception&) {
-                delete team;
-                failed_ = true;
-            }
+    Helper() : thread_([this] { Loop(); }) {}
+    ~Helper() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
         }
-        return team_;
+        wake_.notify_one();
+        thread_.join();
     }
 
-    // Ends the team's thread, if there is one; a later Get starts a new one.
-    static void StopShared() {
-        StatTeam* team;
-        {
-            std::lock_guard<std::mutex> lock(startMutex_);
-            team = team_;
-            team_ = nullptr;
-        }
-        if (!team) return;
-        {
-            std::lock_guard<std::mutex> lock(team->mutex_);
-            team->stopping_ = true;
-        }
-        team->wake_.notify_one();
-        team->thread_.join();
-        delete team;
-    }
-
-    // Runs work(context, i) for every i below job.count on this thread and the helper;
-    // returns when all are done.
     void RunTogether(Job& job) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -275,9 +240,6 @@ public:
         while (busy_.load(std::memory_order_acquire)) std::this_thread::yield();
     }
 
-private:
-    static constexpr size_t kBlock = 4;
-
     static void Work(Job& job) {
         for (;;) {
             const size_t from = job.next.fetch_add(kBlock, std::memory_order_relaxed);
@@ -286,6 +248,9 @@ private:
             for (size_t i = from; i < to; ++i) job.work(job.context, i);
         }
     }
+
+private:
+    static constexpr size_t kBlock = 4;
 
     void Loop() {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -303,6 +268,7 @@ private:
         }
     }
 
+    // Declared before the thread, which uses them from its first moment.
     std::mutex mutex_;
     std::condition_variable wake_;
     Job* current_ = nullptr;
@@ -310,21 +276,16 @@ private:
     bool stopping_ = false;
     std::atomic<bool> busy_{false};
     std::thread thread_;
-
-    static std::mutex startMutex_;
-    static StatTeam* team_;
-    static bool failed_;
 };
 
-std::mutex StatTeam::startMutex_;
-StatTeam* StatTeam::team_ = nullptr;
-bool StatTeam::failed_ = false;
+namespace {
 
 // Reads a folder's entries straight from the system (getdents64), many per call, and
 // looks up the entries of each read that need it, on two threads when they are many.
 class PosixDirReader final : public DirReader {
 public:
-    PosixDirReader(int fd, InfoWanted wanted) : fd_(fd), wanted_(wanted) {}
+    PosixDirReader(int fd, InfoWanted wanted, LookupTeam* lookups)
+        : fd_(fd), wanted_(wanted), team_(lookups) {}
     ~PosixDirReader() override {
         if (fd_ >= 0) close(fd_);
     }
@@ -366,24 +327,23 @@ private:
                 at += d->d_reclen;
                 const char* name = d->d_name;
                 if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-                pending_.push_back(Pending{name, d->d_type, NeedsStat(d->d_type)});
+                pending_.push_back(Pending{name, d->d_type, NeedsStat(d->d_type), false, false, Meta{}});
             }
         }
-        lookups_.clear();
+        toLook_.clear();
         for (size_t i = 0; i < pending_.size(); ++i)
-            if (pending_[i].needStat) lookups_.push_back(i);
-        StatTeam* team = lookups_.size() >= kTeamFrom ? StatTeam::Get() : nullptr;
-        if (team) {
-            StatTeam::Job job;
-            job.count = lookups_.size();
+            if (pending_[i].needStat) toLook_.push_back(i);
+        if (team_ && toLook_.size() >= kTeamFrom) {
+            LookupTeam::Job job;
+            job.count = toLook_.size();
             job.work = [](void* context, size_t i) {
                 auto* self = static_cast<PosixDirReader*>(context);
-                self->Look(self->pending_[self->lookups_[i]]);
+                self->Look(self->pending_[self->toLook_[i]]);
             };
             job.context = this;
-            team->RunTogether(job);
+            team_->RunTogether(job);
         } else {
-            for (size_t i : lookups_) Look(pending_[i]);
+            for (size_t i : toLook_) Look(pending_[i]);
         }
         return true;
     }
@@ -444,9 +404,10 @@ private:
 
     int fd_;
     InfoWanted wanted_;
+    LookupTeam* team_;
     EntryBuffer buffer_;
     std::vector<Pending> pending_;
-    std::vector<size_t> lookups_;  // the pending entries that need a look-up
+    std::vector<size_t> toLook_;  // the pending entries that need a look-up
     size_t next_ = 0;              // the next pending entry to hand out
 };
 
@@ -456,7 +417,37 @@ FileTicks TicksFromUnix(int64_t seconds, int64_t nanoseconds) {
     return (seconds + kUnixEpochSeconds) * 10'000'000 + nanoseconds / 100;
 }
 
-void StopSharedLookups() { StatTeam::StopShared(); }
+LookupTeam::LookupTeam() = default;
+
+LookupTeam::~LookupTeam() = default;
+
+void LookupTeam::RunTogether(Job& job) {
+    Helper* helper;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!helper_ && !failed_) {
+            try {
+                helper_ = std::make_unique<Helper>();
+            } catch (const std::exception&) {
+                failed_ = true;
+            }
+        }
+        helper = helper_.get();
+    }
+    if (helper)
+        helper->RunTogether(job);
+    else
+        Helper::Work(job);
+}
+
+void LookupTeam::Stop() {
+    std::unique_ptr<Helper> helper;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        helper = std::move(helper_);
+    }
+    // Its destructor ends the thread.
+}
 
 std::string_view LastComponent(std::string_view path) {
     size_t end = path.size();
@@ -486,12 +477,13 @@ std::optional<EntryInfo> StatPath(const std::string& path, InfoWanted wanted) {
     return e;
 }
 
-std::unique_ptr<DirReader> OpenFolder(const std::string& folder, InfoWanted wanted) {
+std::unique_ptr<DirReader> OpenFolder(const std::string& folder, InfoWanted wanted,
+                                      LookupTeam* lookups) {
     static const std::string kRoot = "/";
     const std::string& p = folder.empty() ? kRoot : folder;
     Fd fd(open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.Valid() && errno == ENAMETOOLONG) fd = OpenInPieces(p, O_RDONLY);
-    return std::make_unique<PosixDirReader>(fd.Release(), wanted);
+    return std::make_unique<PosixDirReader>(fd.Release(), wanted, lookups);
 }
 
 }  // namespace kirramo::posix

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,13 +13,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
+#include "platform/posix/ClipboardChooser.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
-#include "platform/posix/HeapPages.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixText.h"
-
 #include "platform/posix/TreeRenderer.h"
 
 extern char** environ;
@@ -95,54 +94,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-// Writes the text to standard output, where a run without any display puts its result.
-// A closed pipe gives false instead of ending the program by SIGPIPE.
-// SIGPIPE ignored for as long as it lives: writing to a closed standard output then
-// fails instead of ending the program.
-class PipeSignalIgnored {
-public:
-    PipeSignalIgnored() {
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        sigaction(SIGPIPE, &ignore, &old_);
-    }
-    ~PipeSignalIgnored() { sigaction(SIGPIPE, &old_, nullptr); }
-    PipeSignalIgnored(const PipeSignalIgnored&) = delete;
-    PipeSignalIgnored& operator=(const PipeSignalIgnored&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
-
-bool WriteStandardOutput(const std::string& text) {
-    PipeSignalIgnored ignored;
-    return WriteAll(STDOUT_FILENO, text.data(), text.size());
-}
-
-// Told on standard error when DISPLAY names a server that cannot be reached.
-constexpr const char* kNoDisplayNote =
-    "ディスプレイに接続できないため、クリップボードの代わりに標準出力へ書き出しました。\n";
-
-// Writes a text given in pieces to standard output through one small buffer, so that
-// the whole text is never held at once.
-bool WriteStandardOutput(const TextPieces& text) {
-    PipeSignalIgnored ignored;
-    constexpr size_t kBuffer = size_t{256} << 10;
-    std::string buffer;
-    buffer.reserve(kBuffer);
-    const bool ok = text.Each([&](std::string_view piece) {
-        if (buffer.size() + piece.size() > kBuffer) {
-            if (!WriteAll(STDOUT_FILENO, buffer.data(), buffer.size())) return false;
-            buffer.clear();
-            if (piece.size() >= kBuffer) return WriteAll(STDOUT_FILENO, piece.data(), piece.size());
-        }
-        buffer += piece;
-        return true;
-    });
-    return ok && WriteAll(STDOUT_FILENO, buffer.data(), buffer.size());
-}
-
 // The per-user lock file: in the user's runtime folder, else in the temporary folder
 // with the user id in its name.
 std::string LockFilePath() {
@@ -158,6 +109,12 @@ std::string LockFilePath() {
 }  // namespace
 
 struct PosixPlatform::Impl {
+    explicit Impl(PosixWiring w)
+        : wiring(std::move(w)), clipboard(LinuxClipboardSinks(wiring.lookups)) {}
+
+    PosixWiring wiring;
+    ClipboardChooser clipboard;
+    std::once_flag listed;
     std::vector<std::string> arguments;
     std::optional<std::vector<MountEntry>> mounts;
     std::unique_ptr<Collator> collator;
@@ -173,6 +130,17 @@ struct PosixPlatform::Impl {
         return *collator;
     }
 
+    void BeforeListing() {
+        if (wiring.beforeFirstListing) std::call_once(listed, wiring.beforeFirstListing);
+    }
+
+    void ShowMessage(const std::string& text) {
+        if (wiring.messageBox)
+            wiring.messageBox(text);
+        else
+            WriteToStandardError(text);
+    }
+
     const std::vector<MountEntry>& Mounts() {
         if (!mounts) {
             std::optional<std::string> text = ReadWholeFile("/proc/self/mountinfo");
@@ -182,7 +150,8 @@ struct PosixPlatform::Impl {
     }
 };
 
-PosixPlatform::PosixPlatform(int argc, char** argv) : impl_(std::make_unique<Impl>()) {
+PosixPlatform::PosixPlatform(int argc, char** argv, PosixWiring wiring)
+    : impl_(std::make_unique<Impl>(std::move(wiring))) {
     std::string cwd;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
@@ -242,10 +211,8 @@ std::optional<EntryInfo> PosixPlatform::Stat(const std::string& path, InfoWanted
 }
 
 std::unique_ptr<DirReader> PosixPlatform::OpenDir(const std::string& folder, InfoWanted wanted) {
-    // A listing may make many lines: from here on the heap takes large pages. A run
-    // that lists no folder never pays for them.
-    UseLargePagesForTheHeap();
-    return OpenFolder(folder, wanted);
+    impl_->BeforeListing();
+    return OpenFolder(folder, wanted, impl_->wiring.lookups);
 }
 
 std::optional<std::string> PosixPlatform::FindLongName(const std::string& path) {
@@ -361,7 +328,7 @@ std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments
 
 std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
                                                                          bool withFiles) {
-    UseLargePagesForTheHeap();
+    impl_->BeforeListing();
     return RenderTree(folder, withFiles);
 }
 
@@ -422,42 +389,17 @@ bool PosixPlatform::WriteSettingsText(const std::string& text) {
 
 // ---- User interface ----
 
-bool PosixPlatform::EmptyClipboard() {
-    // The run always puts its text on the clipboard at its end, and the X11 and Wayland
-    // clipboards are served by a process of their own: starting one only to hold an
-    // empty text would be replaced moments later. So emptying is left to the setting.
-    return true;
-}
+bool PosixPlatform::EmptyClipboard() { return impl_->clipboard.EmptyClipboard(); }
 
 bool PosixPlatform::SetClipboardText(const std::string& text) {
-    StopSharedLookups();
-    switch (DetectDisplay()) {
-    case DisplayKind::X11:
-        if (OfferClipboardX11(text)) return true;
-        // No X server answers at DISPLAY: trying again cannot help and no box can be
-        // shown, so the text goes to standard output instead of being lost.
-        if (!X11DisplayReachable()) {
-            fputs(kNoDisplayNote, stderr);
-            return WriteStandardOutput(text);
-        }
-        return false;
-    case DisplayKind::Wayland:
-        return OfferClipboardWayland(text);
-    case DisplayKind::None:
-        break;
-    }
-    return WriteStandardOutput(text);
+    return impl_->clipboard.SetClipboardText(text);
 }
 
 bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
-    if (DetectDisplay() == DisplayKind::None) return WriteStandardOutput(text);
-    return SetClipboardText(text.Joined());
+    return impl_->clipboard.SetClipboardPieces(text);
 }
 
-void PosixPlatform::MessageBox(const std::string& text) {
-    StopSharedLookups();
-    ShowMessageBox(text);
-}
+void PosixPlatform::MessageBox(const std::string& text) { impl_->ShowMessage(text); }
 
 void PosixPlatform::SetWaitCursor(bool) {}
 
@@ -504,7 +446,7 @@ bool PosixPlatform::IsKeyHeld(Key key) {
 void PosixPlatform::OpenUsageText() {
     std::string path = UsageTextPath();
     if (!Exists(path)) {
-        ShowMessageBox("使い方の説明「how to use.txt」が見つかりません。\n" + path);
+        impl_->ShowMessage("使い方の説明「how to use.txt」が見つかりません。\n" + path);
         return;
     }
     // A short-lived shell starts the viewer in the background and ends at once, so the
@@ -524,7 +466,7 @@ void PosixPlatform::OpenUsageText() {
         }
         started = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    if (!started) ShowMessageBox("使い方の説明を開けませんでした (xdg-open)。\n" + path);
+    if (!started) impl_->ShowMessage("使い方の説明を開けませんでした (xdg-open)。\n" + path);
 }
 
 }  // namespace kirramo::posix

@@ -1,8 +1,9 @@
-// The Linux backend: the Platform operations on top of POSIX, ICU and the desktop
-// services of Desktop.h. No operating-system header here, so the program's entry can
+// The Linux backend: the Platform operations on top of POSIX, ICU, the desktop services
+// of Desktop.h and the clipboard roads of ClipboardChooser.h. No operating-system header here, so the program's entry can
 // include it next to the toolkit's headers.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,9 +36,23 @@ std::string ShareOfMount(const MountEntry& mount);
 // Nothing for a relative path or when no mount point fits.
 const MountEntry* MountOfPath(const std::vector<MountEntry>& mounts, std::string_view path);
 
+class LookupTeam;
+
+// What the program's entry hands the backend: the process-wide set-up stays in sight
+// there, and the backend only calls what it is given.
+struct PosixWiring {
+    // Shares the look-ups of large listings with a second thread; nullptr: every
+    // look-up on the calling thread.
+    LookupTeam* lookups = nullptr;
+    // Called once, right before the first folder is listed (a listing or a tree).
+    std::function<void()> beforeFirstListing;
+    // The message box; without one, messages go to standard error as text.
+    std::function<void(const std::string& text)> messageBox;
+};
+
 class PosixPlatform : public Platform {
 public:
-    PosixPlatform(int argc, char** argv);
+    PosixPlatform(int argc, char** argv, PosixWiring wiring = {});
     ~PosixPlatform() override;
     PosixPlatform(const PosixPlatform&) = delete;
     PosixPlatform& operator=(const PosixPlatform&) = delete;

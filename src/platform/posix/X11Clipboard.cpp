@@ -4,6 +4,7 @@
 // as its text is ready, so the text is handed to a small owner process of its own: it
 // takes the CLIPBOARD selection, tells the program it holds it, and then answers the
 // requests of other programs until one of them takes the clipboard.
+#include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 
 #include <X11/Xatom.h>
@@ -498,13 +499,19 @@ bool SpawnOwner(const std::string& text) {
 
 }  // namespace
 
-bool OfferClipboardX11(const std::string& text) {
-    return IsSingleThreaded() ? ForkOwner(text) : SpawnOwner(text);
+bool X11OwnerSink::Available() const { return DetectDisplay() == DisplayKind::X11; }
+
+PlaceResult X11OwnerSink::Place(const std::string& text) {
+    if (PrepareToFork(lookups_) ? ForkOwner(text) : SpawnOwner(text)) return PlaceResult::Placed;
+    // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
+    // there; the next road takes the text so that it is not lost.
+    return X11DisplayReachable() ? PlaceResult::Busy : PlaceResult::Unreachable;
 }
 
 int RunClipboardOwnerStart() {
     std::string text;
-    const bool ok = ReadAll(0, text) && ForkOwner(text);
+    // A start of its own runs on one thread; the rule is asked all the same.
+    const bool ok = ReadAll(0, text) && PrepareToFork(nullptr) && ForkOwner(text);
     WriteAll(1, ok ? "1" : "0", 1);
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // A direct run needs no window, so the toolkit is started only when a box is needed,
 // and then in a child process: Qt starts threads of its own, and the program must stay
 // on one thread so that the clipboard owner can still be forked from it afterwards.
+// The child is forked only where the program's rule before a fork allows it.
 // When the settings window already runs Qt in this process, the box is shown there.
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -21,9 +22,14 @@
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
-#include "platform/posix/qt/QtDesktop.h"
+#include "window/qt/module/QtMessageBox.h"
 
-namespace kirramo::posix {
+namespace kirramo {
+
+using posix::DetectDisplay;
+using posix::DisplayKind;
+using posix::WriteAll;
+using posix::WriteToStandardError;
 
 namespace {
 
@@ -99,7 +105,7 @@ bool WaylandToolkitSupported() {
     return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
 }
 
-void ShowMessageBoxQt(const std::string& text) {
+void ShowMessageBoxQt(const std::string& text, const std::function<bool()>& prepareToFork) {
     if (DetectDisplay() == DisplayKind::None) {
         WriteToStandardError(text);
         return;
@@ -108,7 +114,7 @@ void ShowMessageBoxQt(const std::string& text) {
         ExecBox(text);
         return;
     }
-    if (!IsSingleThreaded()) {
+    if (!prepareToFork()) {
         // No child can be forked safely; the toolkit starts here instead.
         ExecBoxWithOwnToolkit(text);
         return;
@@ -144,4 +150,4 @@ void ShowMessageBoxQt(const std::string& text) {
     if (n != 1 || shown != '1') WriteToStandardError(text);
 }
 
-}  // namespace kirramo::posix
+}  // namespace kirramo

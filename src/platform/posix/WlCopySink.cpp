@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
 
@@ -13,7 +14,9 @@ extern char** environ;
 
 namespace kirramo::posix {
 
-bool OfferClipboardWayland(const std::string& text) {
+namespace {
+
+bool OfferToWlCopy(const std::string& text) {
     int input[2];
     if (pipe2(input, O_CLOEXEC) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -41,6 +44,16 @@ bool OfferClipboardWayland(const std::string& text) {
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return written && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+bool WlCopySink::Available() const { return DetectDisplay() == DisplayKind::Wayland; }
+
+PlaceResult WlCopySink::Place(const std::string& text) {
+    // A failure (no compositor, wl-copy missing) counts as busy, as it always has: the
+    // core tries again and then tells the user.
+    return OfferToWlCopy(text) ? PlaceResult::Placed : PlaceResult::Busy;
 }
 
 }  // namespace kirramo::posix

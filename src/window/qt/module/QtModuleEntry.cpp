@@ -1,9 +1,9 @@
 // The Qt module's one exported function: the table of its entry points.
-#include "platform/posix/QtModule.h"
-#include "platform/posix/qt/QtDesktop.h"
 #include "window/qt/QtWindowHost.h"
+#include "window/qt/module/QtMessageBox.h"
+#include "window/qt/module/QtModuleApi.h"
 
-namespace kirramo::posix {
+namespace kirramo {
 namespace {
 
 void ShowSettingsWindowQt(Session& session, Platform& platform) {
@@ -16,9 +16,8 @@ const QtModuleApi kApi{kQtModuleVersion, ShowMessageBoxQt, WaylandToolkitSupport
                        ShowSettingsWindowQt};
 
 }  // namespace
-}  // namespace kirramo::posix
+}  // namespace kirramo
 
-extern "C" __attribute__((visibility("default"))) const kirramo::posix::QtModuleApi*
-kirramo_qt_module() {
-    return &kirramo::posix::kApi;
+extern "C" __attribute__((visibility("default"))) const kirramo::QtModuleApi* kirramo_qt_module() {
+    return &kirramo::kApi;
 }

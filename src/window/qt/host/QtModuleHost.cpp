@@ -1,4 +1,4 @@
-#include "platform/posix/QtModule.h"
+#include "window/qt/host/QtModuleHost.h"
 
 #include <dlfcn.h>
 
@@ -11,7 +11,10 @@
 #define KIRRAMO_QT_MODULE_DIR "../lib/kirramo"
 #endif
 
-namespace kirramo::posix {
+namespace kirramo {
+
+using posix::DetectDisplay;
+using posix::DisplayKind;
 
 namespace {
 
@@ -32,7 +35,7 @@ const QtModuleApi* OpenModule(const std::string& path) {
 const QtModuleApi* LoadQtModule() {
     // Loaded once for the process: the toolkit, once started, stays.
     static const QtModuleApi* const api = []() -> const QtModuleApi* {
-        const std::string program = ProgramPath();
+        const std::string program = posix::ProgramPath();
         const size_t slash = program.rfind('/');
         if (slash == std::string::npos) return nullptr;
         const std::string folder = program.substr(0, slash + 1);
@@ -47,20 +50,20 @@ const QtModuleApi* LoadQtModule() {
     return api;
 }
 
-void ShowMessageBox(const std::string& text) {
+void ShowMessageBoxWithQt(const std::string& text, const std::function<bool()>& prepareToFork) {
     if (DetectDisplay() != DisplayKind::None) {
         if (const QtModuleApi* qt = LoadQtModule()) {
-            qt->showMessageBox(text);
+            qt->showMessageBox(text, prepareToFork);
             return;
         }
     }
-    WriteToStandardError(text);
+    posix::WriteToStandardError(text);
 }
 
 bool ToolkitCanShowWindows() {
     switch (DetectDisplay()) {
     case DisplayKind::X11:
-        return X11DisplayReachable() && LoadQtModule() != nullptr;
+        return posix::X11DisplayReachable() && LoadQtModule() != nullptr;
     case DisplayKind::Wayland: {
         const QtModuleApi* qt = LoadQtModule();
         return qt != nullptr && qt->waylandSupported();
@@ -77,4 +80,4 @@ void QtModuleWindowHost::ShowSettingsWindow(Session& session, Platform& platform
     if (const QtModuleApi* qt = LoadQtModule()) qt->showSettingsWindow(session, platform);
 }
 
-}  // namespace kirramo::posix
+}  // namespace kirramo

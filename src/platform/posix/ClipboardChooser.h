@@ -1,0 +1,41 @@
+// The clipboard of the Linux program: one chooser over the roads of ClipboardSink.h.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Clipboard.h"
+#include "platform/posix/ClipboardSink.h"
+
+namespace kirramo::posix {
+
+// Places a text on the first available road that can be reached: a road that is busy
+// ends the attempt (the core tries again), one that cannot be reached hands the text
+// to the next road.
+class ClipboardChooser final : public Clipboard {
+public:
+    explicit ClipboardChooser(std::vector<std::unique_ptr<ClipboardSink>> sinks)
+        : sinks_(std::move(sinks)) {}
+
+    // The X11 and Wayland clipboards are served by a process of their own, and the run
+    // always places its text at its end: starting one only to hold an empty text would
+    // be replaced moments later. So emptying is left to the placing.
+    bool EmptyClipboard() override { return true; }
+    bool SetClipboardText(const std::string& text) override;
+    bool SetClipboardPieces(const TextPieces& text) override;
+
+private:
+    template <class Text>
+    bool Place(const Text& text);
+
+    std::vector<std::unique_ptr<ClipboardSink>> sinks_;
+};
+
+// The roads of the Linux program in the order they are tried: the X11 owner where
+// DISPLAY is set, else wl-copy where WAYLAND_DISPLAY is set, and standard output when
+// neither is, or when the X server does not answer. lookups: the look-up thread that
+// the X11 owner stops before it forks (nullptr: none).
+std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks(LookupTeam* lookups);
+
+}  // namespace kirramo::posix

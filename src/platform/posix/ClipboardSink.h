@@ -1,0 +1,75 @@
+// The Linux clipboard as a list of roads: each road to a place that holds the text
+// (an X11 owner, wl-copy, standard output) is one sink, and ClipboardChooser takes the
+// first road that answers.
+#pragma once
+
+#include <string>
+
+#include "platform/Clipboard.h"
+
+namespace kirramo::posix {
+
+class LookupTeam;
+
+// What became of one attempt to place a text.
+enum class PlaceResult {
+    Placed,       // the text is there
+    Busy,         // not placed this time; the core tries again, and at last tells the user
+    Unreachable,  // this road cannot be reached in this session: the next road takes the text
+};
+
+class ClipboardSink {
+public:
+    virtual ~ClipboardSink() = default;
+    // A short name of the road ("x11", "wl-copy", "stdout"), to tell the roads apart.
+    virtual const char* Name() const = 0;
+    // Whether this road exists in this session (the display it needs is named).
+    virtual bool Available() const = 0;
+    // Places the whole text.
+    virtual PlaceResult Place(const std::string& text) = 0;
+    // Places a text given in pieces; a road that can take it piece by piece overrides
+    // this one, which joins the pieces first.
+    virtual PlaceResult Place(const TextPieces& text) { return Place(text.Joined()); }
+};
+
+// The X11 CLIPBOARD selection, served by an owner process of its own after this program
+// has ended (X11Clipboard.cpp). Available when DISPLAY is set; unreachable when no X
+// server answers there. The owner is forked where PrepareToFork allows it (lookups:
+// the program's look-up thread, stopped first) and started as a program of its own
+// otherwise.
+class X11OwnerSink final : public ClipboardSink {
+public:
+    explicit X11OwnerSink(LookupTeam* lookups) : lookups_(lookups) {}
+    const char* Name() const override { return "x11"; }
+    bool Available() const override;
+    using ClipboardSink::Place;
+    PlaceResult Place(const std::string& text) override;
+
+private:
+    LookupTeam* lookups_;
+};
+
+// The Wayland clipboard through wl-copy, which keeps serving the text after this
+// program has ended (WaylandClipboard.cpp). Available in a Wayland session without
+// DISPLAY.
+class WlCopySink final : public ClipboardSink {
+public:
+    const char* Name() const override { return "wl-copy"; }
+    bool Available() const override;
+    using ClipboardSink::Place;
+    PlaceResult Place(const std::string& text) override;
+};
+
+// Standard output, where a run without a display puts its text; also where the text
+// goes when the display that the session names cannot be reached, with a note on
+// standard error (StandardOutputSink.cpp). Always available.
+class StandardOutputSink final : public ClipboardSink {
+public:
+    const char* Name() const override { return "stdout"; }
+    bool Available() const override { return true; }
+    PlaceResult Place(const std::string& text) override;
+    // Through one small buffer: the whole text is never held at once.
+    PlaceResult Place(const TextPieces& text) override;
+};
+
+}  // namespace kirramo::posix

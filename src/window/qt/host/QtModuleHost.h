@@ -1,0 +1,37 @@
+// The program's side of the Qt module (window/qt/module/QtModuleApi.h): finds and loads
+// kirramo-qt.so when a window or a message box is first needed, and reaches the
+// settings window and the message box through it. Compiled into the program, never
+// into the module; no toolkit header here.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "window/WindowHost.h"
+#include "window/qt/module/QtModuleApi.h"
+
+namespace kirramo {
+
+// The module, loaded on first use (beside the program, or where it is installed), or
+// nullptr when it cannot be loaded.
+const QtModuleApi* LoadQtModule();
+
+// A modal message box titled "Kirramo" with one OK button and no icon; on standard
+// error as text when there is no display or no module. prepareToFork is the program's
+// rule before a fork, asked before the box is shown in a child process.
+void ShowMessageBoxWithQt(const std::string& text, const std::function<bool()>& prepareToFork);
+
+// Whether the toolkit can show a window on this session's display: an X server that
+// answers, or a Wayland display with the toolkit's Wayland support installed. The
+// toolkit itself ends the process when it cannot connect, so this is asked first.
+bool ToolkitCanShowWindows();
+
+// The settings window through the module. Without a module no window can be shown,
+// and the entry then runs with the window's options at once, as without a display.
+class QtModuleWindowHost : public WindowHost {
+public:
+    bool CanShowWindow() override;
+    void ShowSettingsWindow(Session& session, Platform& platform) override;
+};
+
+}  // namespace kirramo
