@@ -1,13 +1,10 @@
 // The clipboard: where a run's text goes.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace kirramo {
 

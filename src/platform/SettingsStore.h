@@ -1,13 +1,8 @@
 // Where the settings file's text is kept between starts.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace kirramo {
 

@@ -11,6 +11,22 @@ constexpr int64_t kTicksPerDay = 86'400 * kTicksPerSecond;
 // Days from 1970-01-01 back to 1601-01-01.
 constexpr int64_t kDaysFrom1601To1970 = 134'774;
 
+// The components of a path's text after its root and the separator after the root;
+// one trailing separator is allowed. False for an empty component ("a\\\\b").
+bool SplitComponents(std::string_view rest, char separator, std::vector<std::string>& components) {
+    if (!rest.empty() && rest.back() == separator) rest.remove_suffix(1);
+    if (rest.empty()) return true;
+    size_t start = 0;
+    for (;;) {
+        size_t sep = rest.find(separator, start);
+        std::string_view comp = rest.substr(start, sep == std::string_view::npos ? rest.npos : sep - start);
+        if (comp.empty()) return false;
+        components.emplace_back(comp);
+        if (sep == std::string_view::npos) return true;
+        start = sep + 1;
+    }
+}
+
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
@@ -102,17 +118,7 @@ std::optional<FakePlatform::Parsed> FakePlatform::ParseSlash(const std::string& 
     p.rootKey = "/";
     std::string_view rest(path);
     rest.remove_prefix(1);
-    if (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);  // one trailing separator
-    if (rest.empty()) return p;
-    size_t start = 0;
-    for (;;) {
-        size_t sep = rest.find('/', start);
-        std::string_view comp = rest.substr(start, sep == std::string_view::npos ? rest.npos : sep - start);
-        if (comp.empty()) return std::nullopt;
-        p.components.emplace_back(comp);
-        if (sep == std::string_view::npos) break;
-        start = sep + 1;
-    }
+    if (!SplitComponents(rest, '/', p.components)) return std::nullopt;
     return p;
 }
 
@@ -140,17 +146,7 @@ std::optional<FakePlatform::Parsed> FakePlatform::Parse(const std::string& path)
     if (rest.empty()) return p;
     if (rest[0] != '\\') return std::nullopt;  // "C:dir" is relative to a current folder
     rest.remove_prefix(1);
-    if (!rest.empty() && rest.back() == '\\') rest.remove_suffix(1);  // one trailing separator
-    if (rest.empty()) return p;
-    size_t start = 0;
-    for (;;) {
-        size_t sep = rest.find('\\', start);
-        std::string_view comp = rest.substr(start, sep == std::string_view::npos ? rest.npos : sep - start);
-        if (comp.empty()) return std::nullopt;
-        p.components.emplace_back(comp);
-        if (sep == std::string_view::npos) break;
-        start = sep + 1;
-    }
+    if (!SplitComponents(rest, '\\', p.components)) return std::nullopt;
     return p;
 }
 
