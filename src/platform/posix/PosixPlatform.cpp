@@ -343,15 +343,23 @@ void PosixPlatform::SleepMs(int ms) {
 
 // ---- Settings file ----
 
-std::optional<std::string> PosixPlatform::ReadSettingsText() {
+std::optional<std::string> PosixPlatform::ReadSettingsBytes() {
     std::string path = SettingsPath();
     if (path.empty()) return std::nullopt;
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) return std::nullopt;
-    return DecodeSettingsBytes(*bytes);
+    return ReadWholeFile(path);
 }
 
-bool PosixPlatform::WriteSettingsText(const std::string& text) {
+std::string PosixPlatform::SettingsLocation() const { return SettingsPath(); }
+
+std::string PosixPlatform::AnsiLineText(std::string_view line) {
+    // Without a cp932 converter the line's bytes are kept as they are, to be written
+    // back unchanged.
+    return Cp932ToUtf8(line).value_or(std::string(line));
+}
+
+std::optional<std::string> PosixPlatform::PlainSettingsBytes(const std::string& text) { return text; }
+
+bool PosixPlatform::WriteSettingsBytes(const std::string& bytes) {
     std::string path = SettingsPath();
     if (path.empty()) return false;
     // A settings file that is a link to a file kept elsewhere stays a link: the file
@@ -369,7 +377,7 @@ bool PosixPlatform::WriteSettingsText(const std::string& text) {
     std::string temp = folder + "/.Tolvane.ini.XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, text.data(), text.size());
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
     if (ok && stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
     ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
