@@ -4,6 +4,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -180,6 +181,55 @@ TEST(PosixSettingsFile, EachLineReadAsUtf8OrCp932AndSavedAsUtf8) {
         EXPECT_EQ(ReadFile(road.File()), SettingsText(road.session.options));
         EXPECT_TRUE(road.messages.empty());
     }
+}
+
+TEST(PosixSettingsFile, OnlyARegularFileIsReadWithoutWaiting) {
+    SettingsRoad road;
+    // A FIFO would keep a reader waiting for a writer; a folder and a device hold no
+    // settings. Each counts as no file. A child with a time limit: a hang fails the test.
+    ASSERT_EQ(mkfifo(road.File().c_str(), 0600), 0);
+    EXPECT_EQ(InChild([&] {
+                  alarm(10);
+                  return LoadSettings(road.session, road.p) ? 1 : 0;
+              }),
+              0);
+    ASSERT_EQ(unlink(road.File().c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", road.File().c_str()), 0);
+    EXPECT_FALSE(LoadSettings(road.session, road.p));
+    ASSERT_EQ(unlink(road.File().c_str()), 0);
+    ASSERT_EQ(mkdir(road.File().c_str(), 0700), 0);
+    EXPECT_FALSE(LoadSettings(road.session, road.p));
+    EXPECT_EQ(road.session.options, OptionSet{});
+}
+
+TEST(PosixSettingsFile, ASaveReplacesOnlyARegularFileAndAFailedOneSaysSo) {
+    SettingsRoad road;
+    road.session.options = OptionSet::Designed();
+    const std::string expected = "設定を保存できませんでした。\r\n" + road.File();
+    // Through a link to a FIFO, and (where the test may make one) to a device node:
+    // neither is replaced by a file.
+    ASSERT_EQ(mkfifo((road.t / "fifo").c_str(), 0600), 0);
+    std::vector<std::string> targets = {road.t / "fifo"};
+    if (mknod((road.t / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) targets.push_back(road.t / "null");
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        unlink(road.File().c_str());
+        ASSERT_EQ(symlink(target.c_str(), road.File().c_str()), 0);
+        road.messages.clear();
+        SaveSettings(road.session, road.p);
+        struct stat st;
+        ASSERT_EQ(lstat(target.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+        EXPECT_EQ(road.messages, std::vector<std::string>{expected});
+        EXPECT_EQ(Names(road.t / "kirramo"), std::vector<std::string>{"Tolvane.ini"});
+    }
+    // A folder in the file's place stays as it was.
+    unlink(road.File().c_str());
+    ASSERT_EQ(mkdir(road.File().c_str(), 0700), 0);
+    road.messages.clear();
+    SaveSettings(road.session, road.p);
+    EXPECT_EQ(road.messages, std::vector<std::string>{expected});
+    EXPECT_TRUE(Names(road.File()).empty());
 }
 
 TEST(PosixSingleInstance, SecondProcessSeesTheLockTaken) {

@@ -75,9 +75,16 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     return mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
 }
 
+// The bytes of a regular file. Anything else (a FIFO that would wait for a writer, a
+// device, a folder) gives nothing; opening does not wait.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::string data;
     char buf[65536];
     for (;;) {
@@ -371,6 +378,9 @@ bool PosixPlatform::WriteSettingsBytes(const std::string& bytes) {
             free(real);
         }
     }
+    // Only a regular file is replaced: a FIFO, a device or a folder the path leads to
+    // stays as it is.
+    if (stat(path.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : errno != ENOENT) return false;
     std::string folder = FolderOf(path);
     if (!MakeFolders(folder, 0700)) return false;
 
