@@ -36,6 +36,12 @@ protected:
         return w;
     }
     void Click(const char* name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
+    // The session manager asks the program to save its data before the user is logged off.
+    void EndTheSession() {
+        auto* manager = qApp->findChild<QSessionManager*>();
+        ASSERT_NE(manager, nullptr);
+        emit qApp->commitDataRequest(*manager);
+    }
 
     Session session;
     FakePlatform fs;
@@ -222,10 +228,7 @@ TEST_F(SettingsWindowTest, DoubleClickOnTheUnitLabelStepsOnce) {
 TEST_F(SettingsWindowTest, EndOfTheSessionSavesAsClosingDoes) {
     window.LoadAndShow();
     Click("LblUnit");
-    // The session manager asks the program to save its data before the user is logged off.
-    auto* manager = qApp->findChild<QSessionManager*>();
-    ASSERT_NE(manager, nullptr);
-    emit qApp->commitDataRequest(*manager);
+    EndTheSession();
     EXPECT_EQ(fs.settingsWrites, 1);
     ASSERT_TRUE(fs.settingsText.has_value());
     EXPECT_NE(fs.settingsText->find("GUnit=1\r\n"), std::string::npos);
@@ -242,9 +245,7 @@ TEST_F(SettingsWindowTest, EndOfTheSessionSavesAsClosingDoes) {
 TEST_F(SettingsWindowTest, EndOfTheSessionAfterCancelSavesNothing) {
     window.LoadAndShow();
     Click("CmdCancel");
-    auto* manager = qApp->findChild<QSessionManager*>();
-    ASSERT_NE(manager, nullptr);
-    emit qApp->commitDataRequest(*manager);
+    EndTheSession();
     EXPECT_EQ(fs.settingsWrites, 0);
 }
 
