@@ -1,5 +1,6 @@
 #include "collect/CollectPaths.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "collect/CommandLine.h"
@@ -15,6 +16,8 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 constexpr int kClipboardTries = 20;
 constexpr int kClipboardPauseMs = 50;
+// The paths that the missing-path message lists; a box of more would not fit the screen.
+constexpr size_t kMissingPathsShown = 20;
 constexpr const char* kClipboardBusyMessage =
     "クリップボードに書き込めませんでした。他のプログラムがクリップボードを使用中の可能性があります。";
 
@@ -76,10 +79,12 @@ ItemMode ClassifyPath(const OptionSet& options, const EntryInfo& entry) {
 
 std::string MissingPathMessage(const std::vector<std::string>& paths) {
     std::string text = "\r\n正しく取得できません。\r\n選択が多すぎるか長すぎます。";
-    for (size_t i = 0; i < paths.size(); ++i) {
+    const size_t shown = std::min(paths.size(), kMissingPathsShown);
+    for (size_t i = 0; i < shown; ++i) {
         if (i > 0) text += kCrLf;
         text += paths[i];
     }
+    if (shown < paths.size()) text += kCrLf + ("ほか " + std::to_string(paths.size() - shown) + " 件");
     return text;
 }
 

@@ -21,7 +21,8 @@ enum ItemMode : int {
 
 ItemMode ClassifyPath(const OptionSet& options, const EntryInfo& entry);
 
-// The message shown when a selected path does not exist.
+// The message shown when a selected path does not exist: the selected paths, the first
+// 20 of them, and a line that counts the rest.
 std::string MissingPathMessage(const std::vector<std::string>& paths);
 
 // The output stage: sorts the lines (unless the last mode was a tree) with the sorter

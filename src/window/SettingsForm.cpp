@@ -396,4 +396,9 @@ void SettingsForm::Close() {
     if (!session_.Cancelled) SaveSettings(session_, platform_);
 }
 
+void SettingsForm::EndSession() {
+    if (closed_ || session_.Cancelled) return;
+    SaveSettings(session_, platform_);
+}
+
 }  // namespace kirramo

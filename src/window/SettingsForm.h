@@ -119,6 +119,10 @@ public:
     // first call has an effect.
     void Close();
     bool IsClosed() const { return closed_; }
+    // The desktop session ends (log off, shut down) with the window open: saves the
+    // options as closing does, unless the window was cancelled or has closed. The window
+    // stays usable, since the session may yet go on.
+    void EndSession();
 
     // Copies the controls into the options (the first step of Get).
     void StoreControls();

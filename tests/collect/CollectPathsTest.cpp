@@ -60,6 +60,27 @@ TEST(MissingPathMessage, SentencesThenThePathsFromTheSecondSentencesEnd) {
               "\r\n正しく取得できません。\r\n選択が多すぎるか長すぎます。C:\\a.txt\r\nC:\\gone\r\nC:\\c.txt");
 }
 
+TEST(MissingPathMessage, ShowsTwentyPathsAndCountsTheRest) {
+    const std::string head = "\r\n正しく取得できません。\r\n選択が多すぎるか長すぎます。";
+    V paths;
+    std::string twenty;
+    for (int i = 1; i <= 200; ++i) {
+        paths.push_back("C:\\f" + std::to_string(i));
+        if (i <= 20) twenty += (i > 1 ? "\r\n" : "") + paths.back();
+    }
+    const struct {
+        size_t count;
+        std::string expected;
+    } cases[] = {
+        {20, head + twenty},
+        {21, head + twenty + "\r\nほか 1 件"},
+        {200, head + twenty + "\r\nほか 180 件"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MissingPathMessage(V(paths.begin(), paths.begin() + static_cast<long>(c.count))), c.expected)
+            << c.count;
+}
+
 TEST_F(RunFixture, OutputSortsJoinsAndEndsLinesByCount) {
     EXPECT_EQ(Build({"", "b", "A", "a"}), "A\r\na\r\nb\r\n");  // case-blind, equal lines kept
     EXPECT_EQ(Build({"", "one"}), "one");

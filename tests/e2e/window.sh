@@ -126,10 +126,15 @@ if command -v python3 >/dev/null; then
   check "close box: window shown" wait_window
   if [ -n "$win" ]; then
     # The unit label's centre: frame top 2700 + label 480..735, left 3120..3735
-    # twips, at 15 twips a pixel.
-    for _ in 1 2 3; do
-      xdotool mousemove --window "$win" $(((3120 + 615 / 2) / 15)) $(((2700 + 480 + 255 / 2) / 15)) click 1
+    # twips, at 15 twips a pixel. Two clicks, each on its own (two within the
+    # double-click time would make a double-click), then a double-click, which steps
+    # the unit once: three steps.
+    xdotool mousemove --window "$win" $(((3120 + 615 / 2) / 15)) $(((2700 + 480 + 255 / 2) / 15))
+    for _ in 1 2; do
+      xdotool click 1
+      sleep 1
     done
+    xdotool click --repeat 2 --delay 100 1
     check "close box: message sent" close_box "$win"
   fi
   finish_run

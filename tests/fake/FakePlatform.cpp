@@ -1,6 +1,10 @@
 #include "fake/FakePlatform.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
+
+#include "collect/Utf8.h"
 
 namespace kirramo {
 
@@ -85,7 +89,10 @@ private:
 
 }  // namespace
 
-FakePlatform::FakePlatform(Style style) : slash_(style == Style::Slash) {}
+FakePlatform::FakePlatform(Style style)
+    : settingsLocation(style == Style::Slash ? "/home/aiko/.config/kirramo/Tolvane.ini"
+                                             : "C:\\Program Files\\Kirramo\\Tolvane.ini"),
+      slash_(style == Style::Slash) {}
 FakePlatform::~FakePlatform() = default;
 
 std::string FakePlatform::FoldUpper(const std::string& s) {
@@ -428,11 +435,72 @@ std::optional<std::vector<std::string>> FakePlatform::TreeCommandOutput(const st
     return it->second;
 }
 
-bool FakePlatform::WriteSettingsText(const std::string& text) {
+bool FakePlatform::WriteSettingsBytes(const std::string& bytes) {
     ++settingsWrites;
     if (settingsWriteFails) return false;
-    settingsText = text;
+    settingsText = bytes;
     return true;
+}
+
+namespace {
+
+// The double-byte characters of cp932 that the fake knows.
+const std::pair<std::string_view, std::string_view> kCp932Pairs[] = {
+    {"日", "\x93\xFA"}, {"本", "\x96\x7B"}, {"語", "\x8C\xEA"}, {"前", "\x91\x4F"}, {"表", "\x95\x5C"},
+    {"「", "\x81\x75"}, {"」", "\x81\x76"}, {"テ", "\x83\x65"}, {"ス", "\x83\x58"}, {"ト", "\x83\x67"},
+    {"あ", "\x82\xA0"}, {"い", "\x82\xA2"}, {"ソ", "\x83\x5C"},
+};
+// The half-width katakana: one byte in cp932, U+FF61 to U+FF9F in Unicode.
+constexpr unsigned char kFirstHalfWidth = 0xA1, kLastHalfWidth = 0xDF;
+constexpr char32_t kFirstHalfWidthCode = 0xFF61;
+
+bool IsCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+}  // namespace
+
+std::string FakePlatform::AnsiLineText(std::string_view line) {
+    std::string out;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(line[i]);
+        if (b < 0x80) {
+            out += line[i];
+        } else if (b >= kFirstHalfWidth && b <= kLastHalfWidth) {
+            const unsigned code = kFirstHalfWidthCode + (b - kFirstHalfWidth);
+            out += static_cast<char>(0xEF);
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            std::string_view found = "・";
+            if (IsCp932Lead(b) && i + 1 < line.size()) {
+                for (const auto& [text, bytes] : kCp932Pairs)
+                    if (line.substr(i, 2) == bytes) found = text;
+                ++i;
+            }
+            out += found;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> FakePlatform::PlainSettingsBytes(const std::string& text) {
+    if (!settingsInCp932) return text;
+    std::string out;
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t start = pos;
+        const char32_t c = utf8::Next(text, pos);
+        const std::string_view character = std::string_view(text).substr(start, pos - start);
+        if (c < 0x80) {
+            out += character;
+        } else if (c >= kFirstHalfWidthCode && c <= kFirstHalfWidthCode + (kLastHalfWidth - kFirstHalfWidth)) {
+            out += static_cast<char>(kFirstHalfWidth + (c - kFirstHalfWidthCode));
+        } else {
+            const auto pair = std::find_if(std::begin(kCp932Pairs), std::end(kCp932Pairs),
+                                           [character](const auto& p) { return p.first == character; });
+            if (pair == std::end(kCp932Pairs)) return std::nullopt;
+            out += pair->second;
+        }
+    }
+    return out;
 }
 
 bool FakePlatform::EmptyClipboard() {

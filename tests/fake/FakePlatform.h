@@ -91,10 +91,19 @@ public:
 
     std::vector<int> sleeps;                       // every SleepMs argument
 
-    std::optional<std::string> settingsText;       // the settings file; nullopt: none
-    int settingsReads = 0;                         // ReadSettingsText calls
+    // The settings file's bytes; nullopt: none. In the plain UTF-8 form they are the
+    // settings text itself.
+    std::optional<std::string> settingsText;
+    int settingsReads = 0;                         // ReadSettingsBytes calls
     bool settingsWriteFails = false;
-    int settingsWrites = 0;                        // WriteSettingsText calls
+    int settingsWrites = 0;                        // WriteSettingsBytes calls
+    std::string settingsLocation;                  // SettingsLocation(); set by the style
+    // The plain form of the settings file: UTF-8 (as on Linux) unless this is set; then
+    // cp932, the ANSI code page of a Japanese Windows, of which the fake knows ASCII, the
+    // half-width katakana and a few double-byte characters (日本語前表「」テストあいソ).
+    // Lines that are not UTF-8 are read as that cp932 either way; a pair it does not
+    // know reads as "・".
+    bool settingsInCp932 = false;
 
     std::optional<std::string> clipboard;          // nullopt until first emptied or set
     int clipboardEmptyCalls = 0;
@@ -152,11 +161,14 @@ public:
                                                               bool withFiles) override;
     void SleepMs(int ms) override { sleeps.push_back(ms); }
 
-    std::optional<std::string> ReadSettingsText() override {
+    std::optional<std::string> ReadSettingsBytes() override {
         ++settingsReads;
         return settingsText;
     }
-    bool WriteSettingsText(const std::string& text) override;
+    bool WriteSettingsBytes(const std::string& bytes) override;
+    std::string SettingsLocation() const override { return settingsLocation; }
+    std::string AnsiLineText(std::string_view line) override;
+    std::optional<std::string> PlainSettingsBytes(const std::string& text) override;
 
     bool EmptyClipboard() override;
     bool SetClipboardText(const std::string& text) override;

@@ -133,6 +133,68 @@ TEST(LoadSettings, ReadsTheFileOrReportsThatThereIsNone) {
     EXPECT_TRUE(fs.messages.empty());
 }
 
+TEST(LoadSettings, EachLineInItsCodePageAndAFileWithoutKeysCountsAsNone) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool loaded;
+        std::string prefix, suffix;
+    } cases[] = {
+        {"UTF-8 behind the mark", "\xEF\xBB\xBFGLong=True\r\nGPrefix=「日本」\r\n", true, "「日本」", ""},
+        {"UTF-8 without the mark", "GLong=True\r\nGPrefix=「日本」\r\n", true, "「日本」", ""},
+        {"cp932", "GLong=True\r\nGPrefix=\x81\x75\x93\xFA\x96\x7B\x81\x76\r\n", true, "「日本」", ""},
+        {"a cp932 line among UTF-8 lines", "GLong=True\nGPrefix=😀한\rGSuffix=\x95\x5C\xB1\r\n", true, "😀한", "表ｱ"},
+        // Behind the mark everything is UTF-8: bytes that are not stay as they are.
+        {"stray bytes behind the mark", "\xEF\xBB\xBFGLong=True\r\nGSuffix=\x95\x5C", true, "", "\x95\x5C"},
+        {"empty", "", false, "", ""},
+        {"the mark alone", "\xEF\xBB\xBF", false, "", ""},
+        {"no key", "[Settings]\r\nglong=True\r\n\x93\xFA\x96\x7B\x00\xFF\r\n", false, "", ""},
+        {"a unit line without a unit", "GUnit=\r\n", false, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePlatform fs;
+        fs.settingsText = c.bytes;
+        Session s;
+        EXPECT_EQ(LoadSettings(s, fs), c.loaded);
+        OptionSet expected;
+        expected.GLong = c.loaded;
+        expected.GPrefix = c.prefix;
+        expected.GSuffix = c.suffix;
+        EXPECT_EQ(s.options, expected);
+    }
+}
+
+TEST(SaveSettings, PlainFormWhereItHoldsEveryCharacterElseUtf8BehindTheMark) {
+    const struct {
+        bool cp932;  // the plain form is cp932 (Windows) or UTF-8 (Linux)
+        std::string prefix, line;
+        bool mark;
+    } cases[] = {
+        {true, "「前」ｱ", "GPrefix=\x81\x75\x91\x4F\x81\x76\xB1\r\n", false},
+        {true, "😀한前", "GPrefix=😀한前\r\n", true},
+        {false, "😀한前", "GPrefix=😀한前\r\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        FakePlatform fs;
+        fs.settingsInCp932 = c.cp932;
+        Session s;
+        s.options = Everything();
+        s.options.GFPatternSet = "*.*|*.txt";
+        s.options.GPrefix = c.prefix;
+        SaveSettings(s, fs);
+        ASSERT_TRUE(fs.settingsText);
+        EXPECT_EQ(fs.settingsText->starts_with("\xEF\xBB\xBF"), c.mark);
+        EXPECT_NE(fs.settingsText->find("\r\n" + c.line), std::string::npos);
+        EXPECT_TRUE(fs.messages.empty());
+        // Read back whole, whichever form was written.
+        Session back;
+        EXPECT_TRUE(LoadSettings(back, fs));
+        EXPECT_EQ(back.options, s.options);
+    }
+}
+
 TEST(SaveSettings, WritesAllFieldsUnlessCancelled) {
     FakePlatform fs;
     Session s;
@@ -161,7 +223,7 @@ TEST(SaveSettings, EmptyPatternListBecomesTheDefaultListInTheOptionsToo) {
     EXPECT_NE(fs.settingsText->find("\r\nGFPattern=\r\nGFPatternSet=*.*|*.bat|"), std::string::npos);
 }
 
-TEST(SaveSettings, FailedWriteChangesNothingAndIsSilent) {
+TEST(SaveSettings, FailedWriteChangesNothingAndSaysSoOnce) {
     FakePlatform fs;
     fs.settingsText = "GLong=True\r\n";
     fs.settingsWriteFails = true;
@@ -170,6 +232,7 @@ TEST(SaveSettings, FailedWriteChangesNothingAndIsSilent) {
     SaveSettings(s, fs);
     EXPECT_EQ(fs.settingsWrites, 1);  // tried once, no retry
     EXPECT_EQ(fs.settingsText, "GLong=True\r\n");
-    EXPECT_TRUE(fs.messages.empty());
+    EXPECT_EQ(fs.messages,
+              std::vector<std::string>{"設定を保存できませんでした。\r\nC:\\Program Files\\Kirramo\\Tolvane.ini"});
     EXPECT_EQ(s.options, Everything());
 }

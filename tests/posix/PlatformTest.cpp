@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "options/Settings.h"
 #include "platform/posix/PosixPlatform.h"
 #include "posix/EnvVar.h"
 #include "posix/TempFolder.h"
@@ -59,29 +62,31 @@ TEST(PosixSettingsFile, WrittenWholeAndReadBack) {
     EnvVar xdg("XDG_CONFIG_HOME", (t / "config").c_str());
     PosixPlatform p(0, nullptr);
     const std::string folder = t / "config/kirramo";
-    EXPECT_FALSE(p.ReadSettingsText());  // nothing written yet
+    EXPECT_FALSE(p.ReadSettingsBytes());  // nothing written yet
 
     const std::string first = "GLong=True\r\nGPrefix=「\r\n";
-    ASSERT_TRUE(p.WriteSettingsText(first));
+    ASSERT_TRUE(p.WriteSettingsBytes(first));
     struct stat st;
     ASSERT_EQ(stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(ReadFile(folder + "/Tolvane.ini"), first);
-    EXPECT_EQ(p.ReadSettingsText(), first);
+    EXPECT_EQ(p.ReadSettingsBytes(), first);
 
-    ASSERT_TRUE(p.WriteSettingsText("GLong=False\r\n"));
-    EXPECT_EQ(p.ReadSettingsText(), "GLong=False\r\n");
+    ASSERT_TRUE(p.WriteSettingsBytes("GLong=False\r\n"));
+    EXPECT_EQ(p.ReadSettingsBytes(), "GLong=False\r\n");
     EXPECT_EQ(Names(folder), std::vector<std::string>{"Tolvane.ini"});  // no temporary left
 
     // An old file written in cp932 reads as UTF-8 text.
     ASSERT_TRUE(WriteFile(folder + "/Tolvane.ini", "GSuffix=\x81\x76\r\n"));
-    EXPECT_EQ(p.ReadSettingsText(), "GSuffix=」\r\n");
+    Session session;
+    ASSERT_TRUE(LoadSettings(session, p));
+    EXPECT_EQ(session.options.GSuffix, "」");
 
     // A settings file kept elsewhere through a link stays a link.
     ASSERT_TRUE(WriteFile(t / "real.ini", "old"));
     ASSERT_EQ(unlink((folder + "/Tolvane.ini").c_str()), 0);
     ASSERT_EQ(symlink((t / "real.ini").c_str(), (folder + "/Tolvane.ini").c_str()), 0);
-    ASSERT_TRUE(p.WriteSettingsText("new"));
+    ASSERT_TRUE(p.WriteSettingsBytes("new"));
     EXPECT_EQ(ReadFile(t / "real.ini"), "new");
     ASSERT_EQ(lstat((folder + "/Tolvane.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -94,8 +99,8 @@ TEST(PosixSettingsFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
         ASSERT_TRUE(WriteFile(t / "plain", "x"));
         EnvVar xdg("XDG_CONFIG_HOME", (t / "plain").c_str());
         PosixPlatform p(0, nullptr);
-        EXPECT_FALSE(p.WriteSettingsText("GLong=True\r\n"));
-        EXPECT_FALSE(p.ReadSettingsText());
+        EXPECT_FALSE(p.WriteSettingsBytes("GLong=True\r\n"));
+        EXPECT_FALSE(p.ReadSettingsBytes());
     }
     {
         // The last step fails: a folder stands where the file would go.
@@ -105,10 +110,10 @@ TEST(PosixSettingsFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
         ASSERT_EQ(mkdir((t / "config/kirramo/Tolvane.ini").c_str(), 0700), 0);
         ASSERT_TRUE(WriteFile(t / "config/kirramo/Tolvane.ini/keep", "old"));
         PosixPlatform p(0, nullptr);
-        EXPECT_FALSE(p.WriteSettingsText("GLong=True\r\n"));
+        EXPECT_FALSE(p.WriteSettingsBytes("GLong=True\r\n"));
         EXPECT_EQ(Names(t / "config/kirramo"), std::vector<std::string>{"Tolvane.ini"});
         EXPECT_EQ(ReadFile(t / "config/kirramo/Tolvane.ini/keep"), "old");
-        EXPECT_FALSE(p.ReadSettingsText());
+        EXPECT_FALSE(p.ReadSettingsBytes());
     }
 }
 
@@ -117,10 +122,10 @@ TEST(PosixSettingsFile, UnwritableFolderKeepsTheOldFile) {
     TempFolder t;
     EnvVar xdg("XDG_CONFIG_HOME", t.Path().c_str());
     PosixPlatform p(0, nullptr);
-    ASSERT_TRUE(p.WriteSettingsText("old"));
+    ASSERT_TRUE(p.WriteSettingsBytes("old"));
     ASSERT_EQ(chmod((t / "kirramo").c_str(), 0500), 0);
-    EXPECT_FALSE(p.WriteSettingsText("new"));
-    EXPECT_EQ(p.ReadSettingsText(), "old");
+    EXPECT_FALSE(p.WriteSettingsBytes("new"));
+    EXPECT_EQ(p.ReadSettingsBytes(), "old");
     EXPECT_EQ(Names(t / "kirramo"), std::vector<std::string>{"Tolvane.ini"});
 }
 
@@ -132,6 +137,99 @@ int InChild(F f) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A settings file as the program reads and writes it: the settings text's own decoding
+// and save form (options/Settings) over the Linux file.
+struct SettingsRoad {
+    SettingsRoad() : xdg("XDG_CONFIG_HOME", t.Path().c_str()) {
+        mkdir((t / "kirramo").c_str(), 0700);
+    }
+    PosixWiring Wiring() {
+        PosixWiring w;
+        w.messageBox = [this](const std::string& text) { messages.push_back(text); };
+        return w;
+    }
+    std::string File() const { return t / "kirramo/Tolvane.ini"; }
+
+    TempFolder t;
+    EnvVar xdg;
+    std::vector<std::string> messages;
+    PosixPlatform p{0, nullptr, Wiring()};
+    Session session;
+};
+
+TEST(PosixSettingsFile, EachLineReadAsUtf8OrCp932AndSavedAsUtf8) {
+    const struct {
+        std::string bytes, prefix, suffix;
+    } cases[] = {
+        // One line in cp932 among UTF-8 lines: each line read in its own code page.
+        {"GLong=True\r\nGPrefix=「日本」\r\nGSuffix=\x95\x5C\xB1\r\n", "「日本」", "表ｱ"},
+        {"GLong=True\nGPrefix=\x81\x75\x93\xFA\x96\x7B\x81\x76\nGSuffix=😀한\n", "「日本」", "😀한"},
+        // A file with the byte-order mark, as an editor saves UTF-8.
+        {"\xEF\xBB\xBFGLong=True\r\nGPrefix=「日本」\r\nGSuffix=前\r\n", "「日本」", "前"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        SettingsRoad road;
+        ASSERT_TRUE(WriteFile(road.File(), c.bytes));
+        ASSERT_TRUE(LoadSettings(road.session, road.p));
+        EXPECT_TRUE(road.session.options.GLong);
+        EXPECT_EQ(road.session.options.GPrefix, c.prefix);
+        EXPECT_EQ(road.session.options.GSuffix, c.suffix);
+        SaveSettings(road.session, road.p);
+        EXPECT_EQ(ReadFile(road.File()), SettingsText(road.session.options));
+        EXPECT_TRUE(road.messages.empty());
+    }
+}
+
+TEST(PosixSettingsFile, OnlyARegularFileIsReadWithoutWaiting) {
+    SettingsRoad road;
+    // A FIFO would keep a reader waiting for a writer; a folder and a device hold no
+    // settings. Each counts as no file. A child with a time limit: a hang fails the test.
+    ASSERT_EQ(mkfifo(road.File().c_str(), 0600), 0);
+    EXPECT_EQ(InChild([&] {
+                  alarm(10);
+                  return LoadSettings(road.session, road.p) ? 1 : 0;
+              }),
+              0);
+    ASSERT_EQ(unlink(road.File().c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", road.File().c_str()), 0);
+    EXPECT_FALSE(LoadSettings(road.session, road.p));
+    ASSERT_EQ(unlink(road.File().c_str()), 0);
+    ASSERT_EQ(mkdir(road.File().c_str(), 0700), 0);
+    EXPECT_FALSE(LoadSettings(road.session, road.p));
+    EXPECT_EQ(road.session.options, OptionSet{});
+}
+
+TEST(PosixSettingsFile, ASaveReplacesOnlyARegularFileAndAFailedOneSaysSo) {
+    SettingsRoad road;
+    road.session.options = OptionSet::Designed();
+    const std::string expected = "設定を保存できませんでした。\r\n" + road.File();
+    // Through a link to a FIFO, and (where the test may make one) to a device node:
+    // neither is replaced by a file.
+    ASSERT_EQ(mkfifo((road.t / "fifo").c_str(), 0600), 0);
+    std::vector<std::string> targets = {road.t / "fifo"};
+    if (mknod((road.t / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) targets.push_back(road.t / "null");
+    for (const std::string& target : targets) {
+        SCOPED_TRACE(target);
+        unlink(road.File().c_str());
+        ASSERT_EQ(symlink(target.c_str(), road.File().c_str()), 0);
+        road.messages.clear();
+        SaveSettings(road.session, road.p);
+        struct stat st;
+        ASSERT_EQ(lstat(target.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+        EXPECT_EQ(road.messages, std::vector<std::string>{expected});
+        EXPECT_EQ(Names(road.t / "kirramo"), std::vector<std::string>{"Tolvane.ini"});
+    }
+    // A folder in the file's place stays as it was.
+    unlink(road.File().c_str());
+    ASSERT_EQ(mkdir(road.File().c_str(), 0700), 0);
+    road.messages.clear();
+    SaveSettings(road.session, road.p);
+    EXPECT_EQ(road.messages, std::vector<std::string>{expected});
+    EXPECT_TRUE(Names(road.File()).empty());
 }
 
 TEST(PosixSingleInstance, SecondProcessSeesTheLockTaken) {

@@ -154,13 +154,14 @@ TEST(PosixUpperCase, FullCaseMappingAndStrayBytesKept) {
     EXPECT_EQ(p.UpperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
 }
 
-TEST(PosixSettingsText, Utf8AsItIsOtherwiseCp932) {
-    EXPECT_EQ(DecodeSettingsBytes("GPrefix=<日本>\r\n"), "GPrefix=<日本>\r\n");
-    EXPECT_EQ(DecodeSettingsBytes("\xEF\xBB\xBFGLong=True"), "GLong=True");  // mark dropped
-    EXPECT_EQ(DecodeSettingsBytes(""), "");
+TEST(PosixSettingsText, Cp932LinesReadAsTheirCharacters) {
+    PosixPlatform p(0, nullptr);
+    EXPECT_EQ(p.AnsiLineText(""), "");
     // "GSuffix=表\ｱ" in cp932: 0x5C is the backslash, 0xB1 the half-width katakana.
-    EXPECT_EQ(DecodeSettingsBytes("GSuffix=\x95\x5C\x5C\xB1"), "GSuffix=表\\ｱ");
-    EXPECT_EQ(DecodeSettingsBytes("\x82\xA0\x82\xA2"), "あい");
+    EXPECT_EQ(p.AnsiLineText("GSuffix=\x95\x5C\x5C\xB1"), "GSuffix=表\\ｱ");
+    EXPECT_EQ(p.AnsiLineText("\x82\xA0\x82\xA2"), "あい");
+    // The Linux program writes UTF-8 whatever the text holds.
+    EXPECT_EQ(p.PlainSettingsBytes("GPrefix=😀한前\r\n"), "GPrefix=😀한前\r\n");
     EXPECT_TRUE(IsValidUtf8("あい"));
     EXPECT_FALSE(IsValidUtf8("\x82\xA0"));
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // an encoded surrogate

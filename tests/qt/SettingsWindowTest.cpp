@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSessionManager>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,12 @@ protected:
         return w;
     }
     void Click(const char* name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
+    // The session manager asks the program to save its data before the user is logged off.
+    void EndTheSession() {
+        auto* manager = qApp->findChild<QSessionManager*>();
+        ASSERT_NE(manager, nullptr);
+        emit qApp->commitDataRequest(*manager);
+    }
 
     Session session;
     FakePlatform fs;
@@ -203,6 +210,43 @@ TEST_F(SettingsWindowTest, CloseBoxSavesWithoutRunning) {
     EXPECT_FALSE(fs.clipboard.has_value());
     ASSERT_TRUE(fs.settingsText.has_value());
     EXPECT_NE(fs.settingsText->find("GUnit=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsWindowTest, DoubleClickOnTheUnitLabelStepsOnce) {
+    window.LoadAndShow();
+    QWidget* label = Widget("LblUnit");
+    // Through the window, as the display delivers it: press, release, press (the
+    // double-click), release.
+    const QPoint at = label->mapTo(&window, label->rect().center());
+    QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(session.options.GUnit, 1);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(session.options.GUnit, 2);
+    EXPECT_EQ(Widget<QLabel>("LblUnit")->text(), "KB");
+}
+
+TEST_F(SettingsWindowTest, EndOfTheSessionSavesAsClosingDoes) {
+    window.LoadAndShow();
+    Click("LblUnit");
+    EndTheSession();
+    EXPECT_EQ(fs.settingsWrites, 1);
+    ASSERT_TRUE(fs.settingsText.has_value());
+    EXPECT_NE(fs.settingsText->find("GUnit=1\r\n"), std::string::npos);
+    EXPECT_FALSE(session.Cancelled);
+    EXPECT_FALSE(fs.clipboard.has_value());
+    // The session may yet go on (the logging off was cancelled): the window still works,
+    // and closing it saves once more.
+    Click("LblUnit");
+    window.close();
+    EXPECT_EQ(fs.settingsWrites, 2);
+    EXPECT_NE(fs.settingsText->find("GUnit=2\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsWindowTest, EndOfTheSessionAfterCancelSavesNothing) {
+    window.LoadAndShow();
+    Click("CmdCancel");
+    EndTheSession();
+    EXPECT_EQ(fs.settingsWrites, 0);
 }
 
 }  // namespace

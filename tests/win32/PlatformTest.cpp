@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "options/Settings.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/WideText.h"
@@ -108,26 +109,69 @@ TEST(Win32Text, UpperCaseOfLatinFullWidthAndOtherScripts) {
     EXPECT_EQ(platform.UpperCase(big), std::string(3 << 20, 'X'));
 }
 
-TEST(Win32Settings, WrittenAndReadInTheAnsiCodePageBesideTheProgram) {
+TEST(Win32Settings, WrittenBesideTheProgramAndConvertedInTheAnsiCodePage) {
     if (GetACP() != 932) GTEST_SKIP() << "the ANSI code page is not 932";
     TempFolder temp;
     Win32Platform platform(temp.Path());
     EXPECT_EQ(platform.SettingsPath(), temp.Path() + L"\\Tolvane.ini");
-    EXPECT_FALSE(platform.ReadSettingsText());  // no file yet
+    EXPECT_EQ(platform.SettingsLocation(), Narrow(temp.Path() + L"\\Tolvane.ini"));
+    EXPECT_FALSE(platform.ReadSettingsBytes());  // no file yet
 
-    ASSERT_TRUE(platform.WriteSettingsText("GLong=True\r\nGPrefix=日本語ソ\r\nGSuffix=한\r\n"));
-    EXPECT_EQ(ReadBytes(temp.Path() + L"\\Tolvane.ini"),
-              "GLong=True\r\nGPrefix=\x93\xFA\x96\x7B\x8C\xEA\x83\x5C\r\nGSuffix=?\r\n");
-    EXPECT_EQ(platform.ReadSettingsText(), "GLong=True\r\nGPrefix=日本語ソ\r\nGSuffix=?\r\n");
+    // The plain form is cp932, for a text that it holds whole; "ソ" ends in the byte of "\".
+    EXPECT_EQ(platform.PlainSettingsBytes("GLong=True\r\nGPrefix=日本語ソ\r\n"),
+              "GLong=True\r\nGPrefix=\x93\xFA\x96\x7B\x8C\xEA\x83\x5C\r\n");
+    for (const char* lost : {"GSuffix=한\r\n", "GSuffix=\xF0\x9F\x98\x80\r\n", "GSuffix=ä\r\n"})
+        EXPECT_FALSE(platform.PlainSettingsBytes(lost)) << lost;
+    // Lines written by another program in cp932 read as their characters.
+    EXPECT_EQ(platform.AnsiLineText("GPrefix=\x83\x65\x83\x58\x83\x67"), "GPrefix=テスト");
+    EXPECT_EQ(platform.AnsiLineText("GPrefix=\x93\xFA\x96\x7B\x8C\xEA\x83\x5C"), "GPrefix=日本語ソ");
+
+    // The bytes are written and read as they are.
+    const std::string bytes = "\xEF\xBB\xBFGLong=True\r\nGPrefix=\x93\xFA\r\n";
+    ASSERT_TRUE(platform.WriteSettingsBytes(bytes));
+    EXPECT_EQ(ReadBytes(temp.Path() + L"\\Tolvane.ini"), bytes);
+    EXPECT_EQ(platform.ReadSettingsBytes(), bytes);
 
     // A second write replaces the first whole, and nothing but the file is left.
-    ASSERT_TRUE(platform.WriteSettingsText("GUnit=2\r\n"));
+    ASSERT_TRUE(platform.WriteSettingsBytes("GUnit=2\r\n"));
     EXPECT_EQ(ReadBytes(temp.Path() + L"\\Tolvane.ini"), "GUnit=2\r\n");
     EXPECT_EQ(testing::NamesIn(temp.Path()), std::vector<std::wstring>{L"Tolvane.ini"});
+}
 
-    // Bytes written by another program in cp932 are read as their characters.
-    ASSERT_TRUE(WriteBytes(temp.Path() + L"\\Tolvane.ini", "GPrefix=\x83\x65\x83\x58\x83\x67\r\n"));
-    EXPECT_EQ(platform.ReadSettingsText(), "GPrefix=テスト\r\n");
+// The settings text's reading and save form (options/Settings) over the Windows file.
+TEST(Win32Settings, EditorsUtf8FilesReadWholeAndNoCharacterLostOnSaving) {
+    if (GetACP() != 932) GTEST_SKIP() << "the ANSI code page is not 932";
+    TempFolder temp;
+    Win32Platform platform(temp.Path());
+    const std::wstring file = temp.Path() + L"\\Tolvane.ini";
+    for (const std::string bytes : {
+             "\xEF\xBB\xBFGLong=True\r\nGPrefix=「日本」\r\n",  // Notepad's UTF-8, with the mark
+             "GLong=True\r\nGPrefix=「日本」\r\n",              // and without it
+             "GLong=True\r\nGPrefix=\x81\x75\x93\xFA\x96\x7B\x81\x76\r\n",  // cp932
+         }) {
+        SCOPED_TRACE(bytes);
+        ASSERT_TRUE(WriteBytes(file, bytes));
+        Session session;
+        ASSERT_TRUE(LoadSettings(session, platform));
+        EXPECT_TRUE(session.options.GLong);
+        EXPECT_EQ(session.options.GPrefix, "「日本」");
+    }
+
+    // Saved in cp932 while it holds every text, else in UTF-8 behind the mark.
+    Session session;
+    session.options = OptionSet::Designed();
+    session.options.GFPatternSet = "*.*";
+    session.options.GPrefix = "「日本」";
+    SaveSettings(session, platform);
+    const std::string cp932 = ReadBytes(file);
+    EXPECT_NE(cp932.find("\r\nGPrefix=\x81\x75\x93\xFA\x96\x7B\x81\x76\r\n"), std::string::npos);
+    EXPECT_EQ(cp932.size(), SettingsText(session.options).size() - 4);
+    session.options.GPrefix = "😀한前";
+    SaveSettings(session, platform);
+    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF" + SettingsText(session.options));
+    Session back;
+    ASSERT_TRUE(LoadSettings(back, platform));
+    EXPECT_EQ(back.options, session.options);
 }
 
 TEST(Win32Settings, AFailedWriteLeavesNoTraceAndReportsFalse) {
@@ -135,12 +179,12 @@ TEST(Win32Settings, AFailedWriteLeavesNoTraceAndReportsFalse) {
     // A folder where the file should be: the new file cannot take its place.
     ASSERT_TRUE(testing::MakeFolder(temp.Path() + L"\\Tolvane.ini"));
     Win32Platform platform(temp.Path());
-    EXPECT_FALSE(platform.WriteSettingsText("GLong=True\r\n"));
+    EXPECT_FALSE(platform.WriteSettingsBytes("GLong=True\r\n"));
     EXPECT_EQ(testing::NamesIn(temp.Path()), std::vector<std::wstring>{L"Tolvane.ini"});
-    EXPECT_FALSE(platform.ReadSettingsText());
+    EXPECT_FALSE(platform.ReadSettingsBytes());
 
     Win32Platform nowhere(temp.Path() + L"\\missing folder");
-    EXPECT_FALSE(nowhere.WriteSettingsText("GLong=True\r\n"));
+    EXPECT_FALSE(nowhere.WriteSettingsBytes("GLong=True\r\n"));
 }
 
 TEST(Win32Process, ArgumentsArriveWholeAndTheArgumentTextIsWhatFollowsTheName) {

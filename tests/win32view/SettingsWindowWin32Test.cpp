@@ -217,6 +217,32 @@ TEST_F(SettingsWindowWin32Test, UnitLabelTakesClicksOnlyWhileItsFrameIsEnabled) 
     EXPECT_EQ(Text(unit), L"KB");
 }
 
+TEST_F(SettingsWindowWin32Test, DoubleClickOnTheUnitLabelStepsOnce) {
+    HWND unit = Control("LblUnit");
+    // The messages of a double-click: the second press comes as WM_LBUTTONDBLCLK.
+    SendMessageW(unit, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(unit, WM_LBUTTONUP, 0, 0);
+    SendMessageW(unit, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    SendMessageW(unit, WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(session.options.GUnit, 1);
+    EXPECT_EQ(Text(unit), L"byte");
+}
+
+TEST_F(SettingsWindowWin32Test, EndOfTheSessionSavesAsClosingDoes) {
+    SendMessageW(Control("LblUnit"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(Control("LblUnit"), WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    // A session that goes on after all saves nothing.
+    SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(platform.settingsWrites, 0);
+    SendMessageW(window.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(platform.settingsWrites, 1);
+    ASSERT_TRUE(platform.settingsText.has_value());
+    EXPECT_NE(platform.settingsText->find("GUnit=1\r\n"), std::string::npos);
+    EXPECT_FALSE(session.Cancelled);
+    EXPECT_EQ(platform.clipboardSetAttempts, 0);
+}
+
 TEST_F(SettingsWindowWin32Test, TypedTextsReachTheForm) {
     HWND edit = FindWindowExW(Control("CboPattern"), nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);

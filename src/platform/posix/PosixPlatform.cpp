@@ -75,9 +75,16 @@ bool MakeFolders(const std::string& folder, mode_t mode) {
     return mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
 }
 
+// The bytes of a regular file. Anything else (a FIFO that would wait for a writer, a
+// device, a folder) gives nothing; opening does not wait.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::string data;
     char buf[65536];
     for (;;) {
@@ -343,15 +350,23 @@ void PosixPlatform::SleepMs(int ms) {
 
 // ---- Settings file ----
 
-std::optional<std::string> PosixPlatform::ReadSettingsText() {
+std::optional<std::string> PosixPlatform::ReadSettingsBytes() {
     std::string path = SettingsPath();
     if (path.empty()) return std::nullopt;
-    std::optional<std::string> bytes = ReadWholeFile(path);
-    if (!bytes) return std::nullopt;
-    return DecodeSettingsBytes(*bytes);
+    return ReadWholeFile(path);
 }
 
-bool PosixPlatform::WriteSettingsText(const std::string& text) {
+std::string PosixPlatform::SettingsLocation() const { return SettingsPath(); }
+
+std::string PosixPlatform::AnsiLineText(std::string_view line) {
+    // Without a cp932 converter the line's bytes are kept as they are, to be written
+    // back unchanged.
+    return Cp932ToUtf8(line).value_or(std::string(line));
+}
+
+std::optional<std::string> PosixPlatform::PlainSettingsBytes(const std::string& text) { return text; }
+
+bool PosixPlatform::WriteSettingsBytes(const std::string& bytes) {
     std::string path = SettingsPath();
     if (path.empty()) return false;
     // A settings file that is a link to a file kept elsewhere stays a link: the file
@@ -363,13 +378,16 @@ bool PosixPlatform::WriteSettingsText(const std::string& text) {
             free(real);
         }
     }
+    // Only a regular file is replaced: a FIFO, a device or a folder the path leads to
+    // stays as it is.
+    if (stat(path.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : errno != ENOENT) return false;
     std::string folder = FolderOf(path);
     if (!MakeFolders(folder, 0700)) return false;
 
     std::string temp = folder + "/.Tolvane.ini.XXXXXX";
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, text.data(), text.size());
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
     if (ok && stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
     ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;

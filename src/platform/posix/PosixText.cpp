@@ -225,11 +225,7 @@ std::string UpperCaseUtf8(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> DecodeSettingsBytes(std::string_view bytes) {
-    if (IsValidUtf8(bytes)) {
-        if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-        return std::string(bytes);
-    }
+std::optional<std::string> Cp932ToUtf8(std::string_view bytes) {
     UConverter* conv = nullptr;
     for (const char* name : {"windows-932", "ibm-943_P15A-2003", "Shift_JIS"}) {
         UErrorCode err = U_ZERO_ERROR;

@@ -1,5 +1,5 @@
 // Text services of the Linux backend, on top of ICU: collation keys, upper case,
-// and the decoding of a settings file written in UTF-8 or in cp932 (Shift-JIS).
+// and cp932 (Shift-JIS), the code page of settings files written on Windows.
 #pragma once
 
 #include <memory>
@@ -58,8 +58,8 @@ bool IsValidUtf8(std::string_view text);
 // kept as they are.
 std::string UpperCaseUtf8(std::string_view text);
 
-// The text of a settings file from its bytes: UTF-8 as it is (a leading byte order
-// mark dropped), anything else decoded as cp932. Nothing when no cp932 converter exists.
-std::optional<std::string> DecodeSettingsBytes(std::string_view bytes);
+// Text in cp932 (Shift-JIS as Windows has it) as UTF-8. Nothing when no cp932
+// converter exists.
+std::optional<std::string> Cp932ToUtf8(std::string_view bytes);
 
 }  // namespace kirramo::posix

@@ -324,12 +324,12 @@ void Win32Platform::SleepMs(int ms) { Sleep(static_cast<DWORD>(ms < 0 ? 0 : ms))
 
 // ---- Settings file ----
 
-std::optional<std::string> Win32Platform::ReadSettingsText() {
+std::optional<std::string> Win32Platform::ReadSettingsBytes() {
     HANDLE file = CreateFileW(ExtendedPath(SettingsPath()).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::optional<std::string> text;
+    std::optional<std::string> read;
     LARGE_INTEGER size;
     if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 && static_cast<uint64_t>(size.QuadPart) <= kMaxSettingsBytes) {
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -346,15 +346,27 @@ std::optional<std::string> Win32Platform::ReadSettingsText() {
         }
         if (ok) {
             bytes.resize(done);
-            text = Narrow(FromCodePage(bytes, CP_ACP));
+            read = std::move(bytes);
         }
     }
     CloseHandle(file);
-    return text;
+    return read;
 }
 
-bool Win32Platform::WriteSettingsText(const std::string& text) {
-    const std::string bytes = ToCodePage(Widen(text), CP_ACP);
+std::string Win32Platform::SettingsLocation() const { return Narrow(SettingsPath()); }
+
+std::string Win32Platform::AnsiLineText(std::string_view line) { return Narrow(FromCodePage(line, CP_ACP)); }
+
+std::optional<std::string> Win32Platform::PlainSettingsBytes(const std::string& text) {
+    // Only where the bytes read back as the very same text: a character that the code
+    // page lacks would become its default character.
+    const std::wstring wide = Widen(text);
+    std::string ansi = ToCodePage(wide, CP_ACP);
+    if (FromCodePage(ansi, CP_ACP) != wide) return std::nullopt;
+    return ansi;
+}
+
+bool Win32Platform::WriteSettingsBytes(const std::string& bytes) {
     const std::wstring path = SettingsPath();
     // The new text goes into a file of its own beside the old one, which it replaces
     // only once it is written whole.

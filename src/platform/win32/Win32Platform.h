@@ -56,8 +56,11 @@ public:
                                                               bool withFiles) override;
     void SleepMs(int ms) override;
 
-    std::optional<std::string> ReadSettingsText() override;
-    bool WriteSettingsText(const std::string& text) override;
+    std::optional<std::string> ReadSettingsBytes() override;
+    bool WriteSettingsBytes(const std::string& bytes) override;
+    std::string SettingsLocation() const override;
+    std::string AnsiLineText(std::string_view line) override;
+    std::optional<std::string> PlainSettingsBytes(const std::string& text) override;
 
     bool EmptyClipboard() override;
     bool SetClipboardText(const std::string& text) override;

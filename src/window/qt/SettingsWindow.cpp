@@ -193,6 +193,9 @@ SettingsWindow::SettingsWindow(SettingsForm& form, QWidget* parent) : QDialog(pa
     Build();
     Place(screen());
     Render();
+    // Logging off or shutting down with the window open saves the options as closing
+    // the window does.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { form_.EndSession(); });
 }
 
 // Creates one widget per control, in the form's creation order, inside its frame.
@@ -376,14 +379,22 @@ void SettingsWindow::reject() {
 }
 
 // A click on a label that carries a command (a press and release of the left button
-// over it).
+// over it). A double-click is one click: the release that ends it runs nothing.
 bool SettingsWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* label = qobject_cast<QLabel*>(watched);
+    if (label && event->type() == QEvent::MouseButtonDblClick) {
+        doubleClicked_ = label;
+        return true;
+    }
+    if (label && event->type() == QEvent::MouseButtonPress) doubleClicked_ = nullptr;
     if (label && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const Control* c = form_.Find(U(label->objectName()));
-        if (c && mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            if (form_.Run(c->command)) AfterCommand();
+        if (c && mouse->button() == Qt::LeftButton) {
+            const bool second = doubleClicked_ == label;
+            doubleClicked_ = nullptr;
+            if (!second && label->rect().contains(mouse->position().toPoint()) && form_.Run(c->command))
+                AfterCommand();
             return true;
         }
     }

@@ -50,6 +50,7 @@ private:
 
     SettingsForm& form_;
     QHash<QString, QWidget*> widgets_;  // the widget of each control, by the control's name
+    QObject* doubleClicked_ = nullptr;  // the label whose double-click awaits its release
 };
 
 }  // namespace kirramo

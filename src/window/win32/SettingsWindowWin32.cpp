@@ -494,6 +494,14 @@ LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         form_.Close();
         DestroyWindow(hwnd_);
         return 0;
+    case WM_QUERYENDSESSION:
+        // The window never holds the session back.
+        return TRUE;
+    case WM_ENDSESSION:
+        // Logging off or shutting down with the window open saves the options as closing
+        // the window does; the system ends the process afterwards.
+        if (wp) form_.EndSession();
+        return 0;
     case WM_ACTIVATE:
         // Keeps the focus on the same control when the window is activated again.
         if (LOWORD(wp) == WA_INACTIVE) {
@@ -567,9 +575,9 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         if (code == EN_CHANGE) form_.SetText(name, Narrow(ControlText(h)));
         break;
     case ControlKind::Label:
-        // A label that carries a command runs it on each click, the second click of a
-        // quick pair too.
-        if (c->command != Command::None && (code == STN_CLICKED || code == STN_DBLCLK)) RunCommand(c->command);
+        // A label that carries a command runs it on a click. A double-click is one click:
+        // its first press has run the command, its second (STN_DBLCLK) runs nothing.
+        if (c->command != Command::None && code == STN_CLICKED) RunCommand(c->command);
         break;
     case ControlKind::Button:
         if (code == BN_CLICKED) RunCommand(c->command);
