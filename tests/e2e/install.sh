@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # cmake --install into a private prefix: the program and its Qt module, the usage
-# text, the icon at three sizes, the desktop entry and Dolphin's action (both valid for
-# desktop-file-validate), the Nautilus script (all selected paths in one start) and
-# the Thunar action.
+# text, the icon at three sizes, the desktop entry (valid, the program of no file type,
+# offered among all programs) and Dolphin's action (valid), the Nautilus script (all
+# selected paths in one start) and the Thunar action.
 source "$(dirname "$0")/lib/common.bash"
 
 build=$(dirname "$KIRRAMO_BIN")
@@ -38,7 +38,8 @@ entry="$share/applications/kirramo.desktop"
 menu="$share/kio/servicemenus/kirramo-copy-paths.desktop"
 check "desktop entry: Exec with all files" grep -qx 'Exec=kirramo %F' "$entry"
 check "desktop entry: not listed on its own" grep -qx 'NoDisplay=true' "$entry"
-check "desktop entry: files and folders" grep -qx 'MimeType=inode/directory;application/octet-stream;' "$entry"
+# No file type: a file manager never opens a file or folder with Kirramo on its own.
+check "desktop entry: no MimeType" sh -c "! grep -q '^MimeType' '$entry'"
 check "Dolphin action: its name" grep -qx 'Name=Kirramo でパスをコピー' "$menu"
 check "Dolphin action: executable" test -x "$menu"
 if command -v desktop-file-validate >/dev/null; then
@@ -46,6 +47,39 @@ if command -v desktop-file-validate >/dev/null; then
   check "Dolphin action is valid" desktop-file-validate "$menu"
 else
   echo "SKIP: desktop-file-validate is not installed"
+fi
+
+# The entry as GIO (Nautilus, Thunar, gio open) reads it once update-desktop-database
+# has indexed it: the program of no type, so a double-click on a folder or on a file of
+# unknown type starts something else; yet among all programs, the list that the
+# "other application" dialogs of Nautilus and Thunar show, taking files.
+if command -v update-desktop-database >/dev/null && command -v gio >/dev/null; then
+  update-desktop-database "$share/applications"
+  gio_env=(env PATH="$prefix/bin:$PATH" XDG_DATA_HOME="$share" XDG_DATA_DIRS="$share"
+    XDG_CONFIG_HOME="$work/gio-config" XDG_CONFIG_DIRS="$work/gio-config")
+  for type in inode/directory application/octet-stream; do
+    "${gio_env[@]}" timeout 60 gio mime "$type" >"$work/gio-mime" 2>&1
+    check "GIO: no program for $type" sh -c "! grep -q kirramo '$work/gio-mime'"
+  done
+  gi_python=
+  for python in python3 /usr/bin/python3; do
+    if "$python" -c 'import gi' 2>/dev/null; then
+      gi_python=$python
+      break
+    fi
+  done
+  if [ -n "$gi_python" ]; then
+    check "GIO: among all programs, taking files" "${gio_env[@]}" timeout 60 "$gi_python" -c '
+import sys, gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+apps = [a for a in Gio.AppInfo.get_all() if a.get_id() == "kirramo.desktop"]
+sys.exit(0 if apps and apps[0].supports_files() else 1)'
+  else
+    echo "SKIP: no Python with GObject introspection for the list of all programs"
+  fi
+else
+  echo "SKIP: update-desktop-database or gio is not installed"
 fi
 
 thunar="$share/kirramo/thunar/uca.xml"
