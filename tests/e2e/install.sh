@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # cmake --install into a private prefix: the program and its Qt module, the usage
-# text, the icon at three sizes, the desktop entry and Dolphin's action (both valid for
-# desktop-file-validate), the Nautilus script (all selected paths in one start) and
-# the Thunar action.
+# text, the icon at three sizes, the desktop entry (valid, the program of no file type,
+# offered among all programs) and Dolphin's action (valid), the Nautilus script (all
+# selected names whole, line breaks included, in one start without delay) and the
+# Thunar action.
 source "$(dirname "$0")/lib/common.bash"
 
 build=$(dirname "$KIRRAMO_BIN")
@@ -38,7 +39,8 @@ entry="$share/applications/kirramo.desktop"
 menu="$share/kio/servicemenus/kirramo-copy-paths.desktop"
 check "desktop entry: Exec with all files" grep -qx 'Exec=kirramo %F' "$entry"
 check "desktop entry: not listed on its own" grep -qx 'NoDisplay=true' "$entry"
-check "desktop entry: files and folders" grep -qx 'MimeType=inode/directory;application/octet-stream;' "$entry"
+# No file type: a file manager never opens a file or folder with Kirramo on its own.
+check "desktop entry: no MimeType" sh -c "! grep -q '^MimeType' '$entry'"
 check "Dolphin action: its name" grep -qx 'Name=Kirramo でパスをコピー' "$menu"
 check "Dolphin action: executable" test -x "$menu"
 if command -v desktop-file-validate >/dev/null; then
@@ -46,6 +48,39 @@ if command -v desktop-file-validate >/dev/null; then
   check "Dolphin action is valid" desktop-file-validate "$menu"
 else
   echo "SKIP: desktop-file-validate is not installed"
+fi
+
+# The entry as GIO (Nautilus, Thunar, gio open) reads it once update-desktop-database
+# has indexed it: the program of no type, so a double-click on a folder or on a file of
+# unknown type starts something else; yet among all programs, the list that the
+# "other application" dialogs of Nautilus and Thunar show, taking files.
+if command -v update-desktop-database >/dev/null && command -v gio >/dev/null; then
+  update-desktop-database "$share/applications"
+  gio_env=(env PATH="$prefix/bin:$PATH" XDG_DATA_HOME="$share" XDG_DATA_DIRS="$share"
+    XDG_CONFIG_HOME="$work/gio-config" XDG_CONFIG_DIRS="$work/gio-config")
+  for type in inode/directory application/octet-stream; do
+    "${gio_env[@]}" timeout 60 gio mime "$type" >"$work/gio-mime" 2>&1
+    check "GIO: no program for $type" sh -c "! grep -q kirramo '$work/gio-mime'"
+  done
+  gi_python=
+  for python in python3 /usr/bin/python3; do
+    if "$python" -c 'import gi' 2>/dev/null; then
+      gi_python=$python
+      break
+    fi
+  done
+  if [ -n "$gi_python" ]; then
+    check "GIO: among all programs, taking files" "${gio_env[@]}" timeout 60 "$gi_python" -c '
+import sys, gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio
+apps = [a for a in Gio.AppInfo.get_all() if a.get_id() == "kirramo.desktop"]
+sys.exit(0 if apps and apps[0].supports_files() else 1)'
+  else
+    echo "SKIP: no Python with GObject introspection for the list of all programs"
+  fi
+else
+  echo "SKIP: update-desktop-database or gio is not installed"
 fi
 
 thunar="$share/kirramo/thunar/uca.xml"
@@ -72,5 +107,105 @@ $d/a b.txt
 check "Nautilus script: status 0" test "$status" -eq 0
 expect_file "Nautilus script: all paths in one start" "$work/out" '%s\r\n%s\r\n%s\r\n' \
   "$d/a b.txt" "$d/b.txt" "$d/フォルダ"
+
+# The script as Nautilus starts it: in the folder shown, with the selected names as
+# arguments relative to that folder, and the same selection as lines of paths and of
+# URIs. A stand-in kirramo records the arguments it is given, each ended by a NUL.
+mkdir "$work/stand-in"
+cat >"$work/stand-in/kirramo" <<'EOF'
+#!/bin/sh
+printf '%s\0' "$@" >"$KIRRAMO_ARGV"
+EOF
+chmod +x "$work/stand-in/kirramo"
+# uri PATH: the file URI of a path, as GIO writes it (every byte but letters, digits,
+# "-._~/" as %XX).
+uri() {
+  local LC_ALL=C text=$1 out='' c i
+  for ((i = 0; i < ${#text}; i++)); do
+    c=${text:i:1}
+    case $c in
+    [a-zA-Z0-9._~/-]) out+=$c ;;
+    *) printf -v c '%%%02X' "'$c" && out+=$c ;;
+    esac
+  done
+  printf 'file://%s' "$out"
+}
+# timed COMMAND...: runs the command; its exit status goes to $status and the time it
+# took, in milliseconds, to $took.
+timed() {
+  local start
+  start=$(date +%s%N)
+  status=0
+  "$@" || status=$?
+  took=$((($(date +%s%N) - start) / 1000000))
+}
+# nautilus LOCATION FOLDER NAME...: runs the script as Nautilus does for the names
+# (relative to FOLDER, or absolute) selected where it shows LOCATION (a URI), with the
+# stand-in (timed). Nautilus starts it in FOLDER only when LOCATION is a local folder.
+nautilus() {
+  local location=$1 folder=$2 name path paths='' uris='' folder_uri cwd=$work
+  shift 2
+  folder_uri=$(uri "$folder")
+  case $location in file:*) cwd=$folder ;; esac
+  for name in "$@"; do
+    case $name in /*) path=$name ;; *) path=$folder/$name ;; esac
+    paths+=$path$'\n'
+    case $name in
+    *[!a-zA-Z0-9._-]*) uris+=$(uri "$path")$'\n' ;;
+    *) uris+="$folder_uri/$name"$'\n' ;;
+    esac
+  done
+  rm -f "$work/argv"
+  timed env -C "$cwd" PATH="$work/stand-in:$PATH" KIRRAMO_ARGV="$work/argv" \
+    NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$paths" NAUTILUS_SCRIPT_SELECTED_URIS="$uris" \
+    NAUTILUS_SCRIPT_CURRENT_URI="$location" timeout 60 "$script" "$@"
+}
+# expect_argv NAME ARG...: the stand-in was given exactly these arguments.
+expect_argv() {
+  local name=$1
+  shift
+  printf '%s\0' "$@" >"$work/argv-expected"
+  same_bytes "$name" "$work/argv-expected" "$work/argv"
+}
+
+# A name with a line break, blanks, quotes and a folder: each one whole.
+broken=$'改行の\nある名前.txt'
+printf 'x' >"$d/$broken"
+nautilus "$(uri "$d")" "$d" "$broken" "a b.txt" "フォルダ"
+check "Nautilus script with arguments: status 0" test "$status" -eq 0
+expect_argv "Nautilus script: every name whole, as its argument" "$broken" "a b.txt" "フォルダ"
+# The installed program on it: the name taken against the working folder, intact.
+status=0
+env -C "$d" PATH="$prefix/bin:$PATH" NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$d/$broken"$'\n' \
+  NAUTILUS_SCRIPT_CURRENT_URI="$(uri "$d")" env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 \
+  "$script" "$broken" >"$work/out" 2>"$work/err" || status=$?
+check "Nautilus script, name with a line break: status 0" test "$status" -eq 0
+expect_file "Nautilus script: the path with its line break" "$work/out" '%s' "$d/$broken"
+
+# 4,000 names go to one start at once, from the arguments and from the lines alike
+# (the lines when the script is started without arguments). A short folder path, so
+# that the lists stay below the size of one environment variable (128 KiB), as they
+# must when Nautilus starts the script.
+many=$(mktemp -d /tmp/k.XXXXXX)
+remove_many() { rm -rf "$many"; }
+at_exit+=(remove_many)
+names=()
+for ((i = 0; i < 4000; i++)); do names+=("f$i"); done
+nautilus "$(uri "$many")" "$many" "${names[@]}"
+check "Nautilus script with 4,000 names: status 0" test "$status" -eq 0
+expect_argv "Nautilus script: 4,000 names from the arguments" "${names[@]}"
+check "Nautilus script: 4,000 names within 1 s (took $took ms)" test "$took" -lt 1000
+paths=("${names[@]/#/$many/}")
+timed env -C "$many" PATH="$work/stand-in:$PATH" KIRRAMO_ARGV="$work/argv" \
+  NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$(printf '%s\n' "${paths[@]}")" timeout 60 "$script"
+expect_argv "Nautilus script: 4,000 paths from the lines" "${paths[@]}"
+check "Nautilus script: 4,000 lines within 1 s (took $took ms)" test "$took" -lt 1000
+
+# A folder that is not local (the working folder is another one): the paths of the
+# lines rather than the relative names. Search results: the absolute names as given.
+nautilus "sftp://host/srv/%E5%85%B1%E6%9C%89" "$d" "a b.txt" "b.txt"
+expect_argv "Nautilus script, remote folder: the paths of the lines" "$d/a b.txt" "$d/b.txt"
+nautilus "x-nautilus-search:///" "$d" "$d/a b.txt" "$d/$broken"
+expect_argv "Nautilus script, search results: absolute names as given" "$d/a b.txt" "$d/$broken"
 
 report

@@ -278,8 +278,9 @@ TEST(PosixArguments, RelativePathsTakenAgainstTheCurrentFolder) {
     ASSERT_EQ(chdir(t.Path().c_str()), 0);
     const char* argv[] = {"kirramo", "/abs/a b.txt", "rel/写真.jpg", "../up", "", "-x", nullptr};
     PosixPlatform p(6, const_cast<char**>(argv));
-    EXPECT_EQ(p.ArgumentList(), (std::vector<std::string>{"/abs/a b.txt", t / "rel/写真.jpg",
-                                                           t / "../up", "", t / "-x"}));
+    const std::string up = t.Path().substr(0, t.Path().rfind('/')) + "/up";
+    EXPECT_EQ(p.ArgumentList(), (std::vector<std::string>{"/abs/a b.txt", t / "rel/写真.jpg", up,
+                                                           "", t / "-x"}));
     EXPECT_FALSE(p.CommandLineText());
     ASSERT_EQ(chdir("/"), 0);
     EXPECT_EQ(PosixPlatform(2, const_cast<char**>(argv) + 1).ArgumentList()[0], "/rel/写真.jpg");

@@ -1,6 +1,8 @@
 #include "platform/posix/TreeRenderer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,4 +149,78 @@ TEST(RenderTree, OutputIsReadByTheTreeListingReader) {
     V before = lines;
     EXPECT_FALSE(kirramo::ReadTreeOutput(RenderTree(t.path + "/nope", false), lines));
     EXPECT_EQ(lines, before);
+}
+
+namespace {
+
+int OpenIn(int at, const char* name) { return openat(at, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+// The folder `depth` levels down a chain of folders named `name` below `top`, reached
+// one open folder at a time (the whole path is longer than one system call takes);
+// with `make`, the missing folders of the chain are made on the way. -1 on failure.
+int ChainFolder(const std::string& top, const char* name, int depth, bool make) {
+    int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        if (make) mkdirat(fd, name, 0755);
+        int next = OpenIn(fd, name);
+        close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+// Removes such a chain (and what lies at its bottom) from the bottom up, one open
+// folder at a time, whatever the open-file limit of the machine.
+void RemoveChain(const std::string& top, const char* name, int depth) {
+    int fd = ChainFolder(top, name, depth, false);
+    for (; fd >= 0 && depth > 0; --depth) {
+        int up = OpenIn(fd, "..");
+        close(fd);
+        fd = up;
+        if (fd >= 0) kirramo::posix::testing::RemoveAt(fd, name);
+    }
+    if (fd >= 0) close(fd);
+}
+
+}  // namespace
+
+// A folder stays open only for the first levels: a tree far deeper than the open-file
+// limit is listed whole, subfolders at the bottom included, with every folder and file.
+TEST(RenderTree, TreeDeeperThanTheOpenFileLimitIsListedWhole) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    // Five times the limit set below, and a path far longer than a path may be.
+    constexpr int kDepth = 320;
+    const char* kName = "深いフォルダ";
+    int bottom = ChainFolder(t.path, kName, kDepth, true);
+    ASSERT_GE(bottom, 0);
+    ASSERT_EQ(mkdirat(bottom, "x", 0755), 0);
+    ASSERT_EQ(mkdirat(bottom, "x/y", 0755), 0);
+    ASSERT_EQ(mkdirat(bottom, "z", 0755), 0);
+    int file = openat(bottom, "end.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(file, 0);
+    close(file);
+    close(bottom);
+
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    struct rlimit low = before;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    V folders = RenderTree(t.path, false);
+    V files = RenderTree(t.path, true);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
+    RemoveChain(t.path, kName, kDepth);
+
+    V chain{kHead1, kHead2, t.path};
+    std::string prefix;
+    for (int i = 0; i < kDepth; ++i, prefix += "    ") chain.push_back(prefix + "└─" + kName);
+    V expected = chain;
+    for (const char* line : {"├─x", "│  └─y", "└─z"}) expected.push_back(prefix + line);
+    EXPECT_EQ(folders.size(), expected.size());
+    EXPECT_EQ(folders, expected);
+    expected = chain;
+    for (const char* line : {"│  end.txt", "│  ", "├─x", "│  └─y", "└─z"})
+        expected.push_back(prefix + line);
+    EXPECT_EQ(files, expected);
 }

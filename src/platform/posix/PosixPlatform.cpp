@@ -60,6 +60,29 @@ std::string HomeFolder() {
     return {};
 }
 
+// An absolute path as Windows makes a full path from a typed one: "." and empty
+// segments dropped, each ".." taking away the segment before it (never above "/"), by
+// the text alone (a link is not looked at), and no "/" at the end; "/" stays "/".
+std::string LexicalPath(std::string_view path) {
+    std::string out;
+    out.reserve(path.size());
+    size_t pos = 0;
+    while (pos < path.size()) {
+        size_t end = path.find('/', pos);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view segment = path.substr(pos, end - pos);
+        if (segment == "..") {
+            const size_t cut = out.rfind('/');
+            out.resize(cut == std::string::npos ? 0 : cut);
+        } else if (!segment.empty() && segment != ".") {
+            out += '/';
+            out += segment;
+        }
+        pos = end + 1;
+    }
+    return out.empty() ? "/" : out;
+}
+
 bool Exists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
@@ -163,11 +186,14 @@ PosixPlatform::PosixPlatform(int argc, char** argv, PosixWiring wiring)
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i] ? argv[i] : "";
         if (!arg.empty() && arg[0] != '/') {
-            // A relative path is taken against the current folder, word for word, so
-            // that the path forms and the part below a selected folder work on it.
+            // A relative path is taken against the current folder, so that the path
+            // forms and the part below a selected folder work on it.
             if (cwd.empty()) cwd = CurrentFolder();
-            if (!cwd.empty()) arg = (cwd.back() == '/' ? cwd : cwd + "/") + arg;
+            if (!cwd.empty()) arg = cwd + "/" + arg;
         }
+        // "DIR/" (as shell completion types it), "A//b", "./a.txt" and "../b" name the
+        // same entry as their plain form, and every form is made from the plain one.
+        if (!arg.empty() && arg[0] == '/') arg = LexicalPath(arg);
         impl_->arguments.push_back(std::move(arg));
     }
 }

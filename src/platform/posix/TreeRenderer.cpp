@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,16 @@ constexpr std::string_view kBranch = "├─";
 constexpr std::string_view kLastBranch = "└─";
 constexpr std::string_view kPipe = "│  ";
 constexpr std::string_view kBlank = "    ";
+
+// The folders on the way down stay open to this depth, so each subfolder is opened by
+// its name alone. Deeper folders are read whole and closed before the walk goes down;
+// their subfolders are opened by the path from the deepest open folder. A tree of any
+// depth so holds no more than this many folders open.
+constexpr size_t kOpenLevels = 16;
+// Longest piece of a path handed to one openat.
+constexpr size_t kPieceLimit = PATH_MAX - 256;
+constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // One entry of a folder: its name lies in the level's name pool, NUL-terminated.
 struct Entry {
@@ -63,37 +74,48 @@ class Renderer {
 public:
     Renderer(bool withFiles, std::vector<std::string>& out) : withFiles_(withFiles), out_(out) {}
 
-    // Lists the open folder `dir` (and closes nothing: the caller owns it).
+    // Lists the open folder `dir` and everything below it, and closes it.
     void Walk(DIR* dir, size_t depth) {
         if (depth == levels_.size()) levels_.emplace_back();
         Level& level = levels_[depth];  // deque: stays in place while deeper levels grow
         Read(dir, level);
+        if (depth + 1 == kOpenLevels) anchorFd_ = dirfd(dir);
+        if (depth >= kOpenLevels) {
+            // Read whole: below the open levels a folder is closed before the walk goes
+            // down, so the depth of a tree does not count against the open-file limit.
+            closedir(dir);
+            dir = nullptr;
+        }
 
         if (withFiles_ && !level.files.empty()) {
             std::string_view indent = level.folders.empty() ? kBlank : kPipe;
             for (const Entry& e : level.files) Emit(indent, Name(level, e));
             Emit(indent, {});
         }
-        if (depth == 0 && level.folders.empty()) {
-            out_.emplace_back(kNoSubfolders);
-            return;
-        }
+        if (depth == 0 && level.folders.empty()) out_.emplace_back(kNoSubfolders);
 
-        const int fd = dirfd(dir);
         for (size_t i = 0; i < level.folders.size(); ++i) {
             const Entry& e = level.folders[i];
             const bool last = i + 1 == level.folders.size();
             Emit(last ? kLastBranch : kBranch, Name(level, e));
             if (!e.descend) continue;
-            DIR* child = OpenChild(fd, level.names.data() + e.offset);
-            if (!child) continue;
-            const size_t keep = prefix_.size();
-            prefix_ += last ? kBlank : kPipe;
-            Walk(child, depth + 1);
-            prefix_.resize(keep);
-            ancestors_.pop_back();
-            closedir(child);
+            const size_t keepBelow = below_.size();
+            if (depth + 1 >= kOpenLevels) {
+                if (!below_.empty()) below_ += '/';
+                below_ += Name(level, e);
+            }
+            DIR* child = dir ? OpenChild(dirfd(dir), level.names.data() + e.offset)
+                             : OpenBelowAnchor();
+            if (child) {
+                const size_t keep = prefix_.size();
+                prefix_ += last ? kBlank : kPipe;
+                Walk(child, depth + 1);
+                prefix_.resize(keep);
+                ancestors_.pop_back();
+            }
+            below_.resize(keepBelow);
         }
+        if (dir) closedir(dir);
     }
 
     // Opens the top folder and records it as the first ancestor; nullptr on failure.
@@ -133,7 +155,31 @@ private:
 
     DIR* OpenChild(int parentFd, const char* name) {
         // O_NOFOLLOW: an entry that became a link since it was read is not followed.
-        return Adopt(openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        return Adopt(openat(parentFd, name, kOpenFlags));
+    }
+
+    // Opens the folder whose path from the deepest open folder is `below_`, in pieces
+    // of whole names where the path is longer than one system call takes.
+    DIR* OpenBelowAnchor() {
+        std::string_view rest = below_;
+        int at = anchorFd_;
+        for (;;) {
+            size_t cut = rest.size();
+            if (cut > kPieceLimit) {
+                cut = rest.rfind('/', kPieceLimit);
+                if (cut == std::string_view::npos || cut == 0) break;
+            }
+            piece_.assign(rest.substr(0, cut));
+            const bool lastPiece = cut == rest.size();
+            const int fd = openat(at, piece_.c_str(), lastPiece ? kOpenFlags : kPassFlags);
+            if (at != anchorFd_) close(at);
+            if (lastPiece) return Adopt(fd);
+            if (fd < 0) return nullptr;
+            at = fd;
+            rest.remove_prefix(cut + 1);
+        }
+        if (at != anchorFd_) close(at);
+        return nullptr;
     }
 
     void Read(DIR* dir, Level& level) {
@@ -188,6 +234,9 @@ private:
     std::deque<Level> levels_;
     std::vector<FolderKey> ancestors_;
     std::string prefix_;
+    int anchorFd_ = -1;   // the deepest folder kept open, while the walk is below it
+    std::string below_;   // the path of the folder being opened, from that folder on
+    std::string piece_;   // the part of below_ handed to one openat
 };
 
 }  // namespace
@@ -206,7 +255,6 @@ std::vector<std::string> RenderTree(const std::string& folder, bool withFiles) {
         return out;
     }
     renderer.Walk(top, 0);
-    closedir(top);
     return out;
 }
 

@@ -21,7 +21,9 @@ namespace kirramo::posix {
 // names), everything else by byte, exact ties by byte. Hidden entries are listed.
 // Symbolic links are listed (as folders when they lead to one) but never followed;
 // a folder that cannot be read, or that is one of its own ancestors (a bind mount), is
-// listed but not descended into. No line ends are included.
+// listed but not descended into. A tree of any depth is listed whole: only the first
+// levels stay open on the way down, so the open-file limit does not cut it short.
+// No line ends are included.
 std::vector<std::string> RenderTree(const std::string& folder, bool withFiles);
 
 }  // namespace kirramo::posix
