@@ -16,6 +16,11 @@
 int main(int argc, char** argv) {
     namespace posix = kirramo::posix;
 
+    // Standard input, output and error that the caller closed are opened on /dev/null
+    // before anything else, so that no file opened later (the single-instance lock)
+    // takes their number and receives the text meant for standard output.
+    posix::OpenClosedStandardDescriptors();
+
     // The program started again by itself to serve the clipboard: nothing else runs.
     if (argc == 2 && std::strcmp(argv[1], posix::kClipboardOwnerArgument) == 0)
         return posix::RunClipboardOwnerStart();

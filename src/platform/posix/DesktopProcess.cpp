@@ -91,6 +91,15 @@ bool ReadAll(int fd, std::string& out) {
     }
 }
 
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        // The lower ones are open by now, so the lowest free number is this one.
+        const int opened = open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd) close(opened);
+    }
+}
+
 void CloseFrom(int first) {
     if (close_range(static_cast<unsigned>(first), ~0U, 0) == 0) return;
     // A kernel without close_range: the open descriptors are listed in /proc.

@@ -25,6 +25,12 @@ bool WriteAll(int fd, const char* data, size_t size);
 // Reads until end of file. False on a read error.
 bool ReadAll(int fd, std::string& out);
 
+// Opens each of the standard descriptors 0, 1 and 2 that is closed, on /dev/null, so
+// that no file that the program opens later takes its number (and receives what was
+// meant for standard output). Output and error are opened for reading only: what is
+// written to a standard output that the caller closed then fails instead of vanishing.
+void OpenClosedStandardDescriptors();
+
 // Closes every descriptor from `first` on.
 void CloseFrom(int first);
 
