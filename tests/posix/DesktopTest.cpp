@@ -48,7 +48,7 @@ const bool kOwnerStartHandled = [] {
 
 // The X11 road of the clipboard, as the program takes it.
 bool OfferClipboardX11(const std::string& text) {
-    return X11OwnerSink(nullptr).Place(text) == PlaceResult::Placed;
+    return X11OwnerSink(nullptr).Place(text).kind == PlaceResult::Kind::Placed;
 }
 
 void ShowMessageBox(const std::string& text) {
@@ -341,14 +341,16 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     sigaction(SIGCHLD, &old, nullptr);
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
-        // Unreachable: the next road takes the text.
-        EXPECT_EQ(X11OwnerSink(nullptr).Place("x"), PlaceResult::Unreachable);
+        // Unreachable: the next road takes the text, and the user is told why.
+        const PlaceResult x11 = X11OwnerSink(nullptr).Place("x");
+        EXPECT_EQ(x11.kind, PlaceResult::Kind::Unreachable);
+        EXPECT_EQ(x11.why, "ディスプレイ「:8123」に接続できません。");
         EXPECT_FALSE(QueryHeldKeysX11().shift);
     });
     // wl-copy without a compositor (or not installed) fails, and that is reported.
     StandardErrorOf(nullptr, "kirramo-no-such-wayland", [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::Wayland);
-        EXPECT_EQ(WlCopySink().Place("x"), PlaceResult::Busy);
+        EXPECT_EQ(WlCopySink().Place("x").kind, PlaceResult::Kind::Busy);
     });
     StandardErrorOf(nullptr, nullptr, [] { EXPECT_EQ(DetectDisplay(), DisplayKind::None); });
 }

@@ -6,10 +6,12 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -45,6 +47,20 @@ bool PrepareToFork(LookupTeam* lookups) {
     return IsSingleThreaded();
 }
 
+namespace {
+
+// Waits until fd takes more bytes. False with errno set when poll failed.
+bool WaitToWrite(int fd) {
+    for (;;) {
+        pollfd p{fd, POLLOUT, 0};
+        const int r = poll(&p, 1, -1);
+        if (r > 0) return true;  // writable, or an error that the next write reports
+        if (r < 0 && errno != EINTR) return false;
+    }
+}
+
+}  // namespace
+
 bool WriteAll(int fd, const char* data, size_t size) {
     // Block SIGPIPE on this thread while writing; a SIGPIPE raised by a closed reader
     // is then taken off the pending set before the old mask comes back.
@@ -56,26 +72,44 @@ bool WriteAll(int fd, const char* data, size_t size) {
     const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
     pthread_sigmask(SIG_BLOCK, &pipeOnly, &old);
 
-    bool ok = true;
-    bool brokenPipe = false;
+    int error = 0;
     while (size > 0) {
         ssize_t n = write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            brokenPipe = errno == EPIPE;
-            ok = false;
+            // A descriptor that would block: wait until it takes more, then go on with
+            // what is left. Nothing written is written again.
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitToWrite(fd)) continue;
+            error = errno;
             break;
         }
         data += n;
         size -= static_cast<size_t>(n);
     }
-    if (brokenPipe && !wasPending) {
+    if (error == EPIPE && !wasPending) {
         timespec zero{0, 0};
         while (sigtimedwait(&pipeOnly, nullptr, &zero) < 0 && errno == EINTR) {
         }
     }
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    return ok;
+    errno = error;
+    return error == 0;
+}
+
+bool WriteAll(int fd, const TextPieces& text) {
+    constexpr size_t kBuffer = size_t{256} << 10;
+    std::string buffer;
+    buffer.reserve(std::min(kBuffer, text.Size()));
+    const bool ok = text.Each([&](std::string_view piece) {
+        if (buffer.size() + piece.size() > kBuffer) {
+            if (!WriteAll(fd, buffer.data(), buffer.size())) return false;
+            buffer.clear();
+            if (piece.size() >= kBuffer) return WriteAll(fd, piece.data(), piece.size());
+        }
+        buffer += piece;
+        return true;
+    });
+    return ok && WriteAll(fd, buffer.data(), buffer.size());
 }
 
 bool ReadAll(int fd, std::string& out) {

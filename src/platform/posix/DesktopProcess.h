@@ -4,6 +4,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "platform/Clipboard.h"
 
 namespace kirramo::posix {
 
@@ -18,9 +21,17 @@ class LookupTeam;
 // threads cannot be counted): the caller then takes a road without fork.
 bool PrepareToFork(LookupTeam* lookups);
 
-// Writes all bytes to a pipe or file. A reader that went away gives false instead of
-// SIGPIPE ending this process.
+// Writes all bytes to a pipe or file, each byte once. Where the descriptor would block
+// (O_NONBLOCK), waits with poll until it takes more. False with errno set when not all
+// was written: a reader that went away (EPIPE, instead of SIGPIPE ending this
+// process), or the write failed.
 bool WriteAll(int fd, const char* data, size_t size);
+
+inline bool WriteAll(int fd, std::string_view text) { return WriteAll(fd, text.data(), text.size()); }
+
+// The same for a text in pieces, gathered in a buffer of its own so that small pieces
+// do not each cost a write; the whole text is never held at once.
+bool WriteAll(int fd, const TextPieces& text);
 
 // Reads until end of file. False on a read error.
 bool ReadAll(int fd, std::string& out);

@@ -399,6 +399,10 @@ bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
     return impl_->clipboard.SetClipboardPieces(text);
 }
 
+Placing PosixPlatform::PlaceText(const std::string& text) { return impl_->clipboard.PlaceText(text); }
+
+Placing PosixPlatform::PlacePieces(const TextPieces& text) { return impl_->clipboard.PlacePieces(text); }
+
 void PosixPlatform::MessageBox(const std::string& text) { impl_->ShowMessage(text); }
 
 void PosixPlatform::SetWaitCursor(bool) {}

@@ -53,7 +53,7 @@ bool WlCopySink::Available() const { return DetectDisplay() == DisplayKind::Wayl
 PlaceResult WlCopySink::Place(const std::string& text) {
     // A failure (no compositor, wl-copy missing) counts as busy, as it always has: the
     // core tries again and then tells the user.
-    return OfferToWlCopy(text) ? PlaceResult::Placed : PlaceResult::Busy;
+    return {OfferToWlCopy(text) ? PlaceResult::Kind::Placed : PlaceResult::Kind::Busy, {}};
 }
 
 }  // namespace kirramo::posix

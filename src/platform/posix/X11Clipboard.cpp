@@ -502,10 +502,13 @@ bool SpawnOwner(const std::string& text) {
 bool X11OwnerSink::Available() const { return DetectDisplay() == DisplayKind::X11; }
 
 PlaceResult X11OwnerSink::Place(const std::string& text) {
-    if (PrepareToFork(lookups_) ? ForkOwner(text) : SpawnOwner(text)) return PlaceResult::Placed;
+    if (PrepareToFork(lookups_) ? ForkOwner(text) : SpawnOwner(text)) return {PlaceResult::Kind::Placed, {}};
     // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
     // there; the next road takes the text so that it is not lost.
-    return X11DisplayReachable() ? PlaceResult::Busy : PlaceResult::Unreachable;
+    if (X11DisplayReachable()) return {PlaceResult::Kind::Busy, {}};
+    const char* display = std::getenv("DISPLAY");
+    return {PlaceResult::Kind::Unreachable,
+            std::string("ディスプレイ「") + (display ? display : "") + "」に接続できません。"};
 }
 
 int RunClipboardOwnerStart() {
