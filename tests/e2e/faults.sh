@@ -27,6 +27,9 @@ printf 'x' >"$d/a.txt"
 printf 'x' >"$d/b.txt"
 settings
 
+# Gone, or ended and waiting to be collected by a parent that never does.
+gone() { [ ! -e "/proc/$1" ] || [ "$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null)" = Z ]; }
+
 # A standard descriptor that the caller closed is opened on /dev/null before anything
 # else: the lock file no longer takes the number of standard output and the text with
 # it. A closed standard output cannot take the text: status 2, and the cause is told.
@@ -108,8 +111,103 @@ f = open(sys.argv[1], "a"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"
   check "another instance: nothing written" test ! -s "$work/out" -a ! -s "$work/err"
 }
 
-cases=(closed_descriptors nonblocking_output full_output exit_statuses)
+# fake_wl_copy BODY: a wl-copy of this script's own, first on PATH for the Wayland
+# cases; BODY is its shell script. What it was started with lands in $work/wl-*.
+fake_wl_copy() {
+  mkdir -p "$work/bin"
+  rm -f "$work"/wl-*
+  printf '#!/bin/sh\nPATH=/usr/bin:/bin\npwd >"%s/wl-cwd"\n%s\n' "$work" "$1" >"$work/bin/wl-copy"
+  chmod +x "$work/bin/wl-copy"
+}
+# run_wayland DISPLAY ARGS...: the program in a Wayland session named DISPLAY, with
+# the fake wl-copy alone on PATH (none when it was not made).
+run_wayland() {
+  local display=$1
+  shift
+  status=0
+  (cd "$d" && limited 60 env -u DISPLAY WAYLAND_DISPLAY="$display" PATH="$work/bin" \
+    "$KIRRAMO_BIN" "$@" >"$work/out" 2>"$work/err") || status=$?
+}
+# A compositor's socket that accepts connections and says nothing, as one without an
+# input seat does as far as wl-copy gets; stopped by its PID when the script ends.
+listening_socket() {
+  python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(16); time.sleep(600)' \
+    "$XDG_RUNTIME_DIR/wayland-kirramo" &
+  socket_pid=$!
+  at_exit+=(stop_socket)
+  local i
+  for ((i = 0; i < 100; i++)); do [ -S "$XDG_RUNTIME_DIR/wayland-kirramo" ] && return 0; sleep 0.1; done
+  fail "the listening socket did not appear"
+}
+stop_socket() {
+  kill "$socket_pid" 2>/dev/null
+  wait "$socket_pid" 2>/dev/null
+}
+# wayland_fallback WHAT CAUSE: the text went to standard output, status 0, and the
+# note names the cause.
+wayland_fallback() {
+  expect_file "$1: the text on standard output" "$work/out" '%s\r\n%s\r\n' "$d/a.txt" "$d/b.txt"
+  check "$1: status 0" test "$status" -eq 0
+  expect_file "$1: the note" "$work/err" '%sクリップボードの代わりに標準出力へ書き出しました。\n' "$2"
+}
 
+# No text is lost when no Wayland clipboard can be reached.
+wayland_stale_display() {
+  fake_wl_copy 'cat >"'"$work"'/wl-text"'
+  run_wayland kirramo-stale "$d/a.txt" "$d/b.txt"
+  wayland_fallback "stale WAYLAND_DISPLAY" 'Wayland のディスプレイ「kirramo-stale」に接続できません。'
+  check "stale WAYLAND_DISPLAY: wl-copy not started" test ! -e "$work/wl-cwd"
+}
+
+wayland_wl_copy_missing() {
+  rm -rf "$work/bin"
+  mkdir -p "$work/bin"
+  run_wayland wayland-kirramo "$d/a.txt" "$d/b.txt"
+  wayland_fallback "no wl-copy" 'wl-copy を起動できません（No such file or directory）。'
+}
+
+wayland_wl_copy_fails() {
+  fake_wl_copy 'cat >/dev/null; echo "Failed to connect to a Wayland server" >&2; exit 1'
+  run_wayland wayland-kirramo "$d/a.txt" "$d/b.txt"
+  wayland_fallback "wl-copy fails" 'wl-copy がエラーで終わりました（終了コード 1）。'
+}
+
+# A wl-copy that neither reads nor ends, with a text larger than a pipe holds: after
+# 15 s it is ended, with what it started, and the text goes to standard output.
+wayland_wl_copy_hangs() {
+  local prefix
+  prefix=$(printf 'y%.0s' $(seq 50000))
+  settings "GPrefix=$prefix"
+  fake_wl_copy 'echo $$ >"'"$work"'/wl-pid"; sleep 600 & echo $! >"'"$work"'/wl-child"; wait'
+  local started=$SECONDS
+  run_wayland wayland-kirramo "$d/a.txt" "$d/b.txt"
+  settings
+  printf '%s%s\r\n' "$prefix" "$d/a.txt" "$prefix" "$d/b.txt" >"$work/expected-hang"
+  check "wl-copy hangs: the text on standard output" cmp -s "$work/expected-hang" "$work/out"
+  check "wl-copy hangs: status 0" test "$status" -eq 0
+  expect_file "wl-copy hangs: the note" "$work/err" \
+    'wl-copy が 15 秒たっても終わりません。クリップボードの代わりに標準出力へ書き出しました。\n'
+  check "wl-copy hangs: given up after about 15 s" test $((SECONDS - started)) -le 30
+  check "wl-copy hangs: it was ended" gone "$(cat "$work/wl-pid" 2>/dev/null || echo 0)"
+  check "wl-copy hangs: what it started was ended" gone "$(cat "$work/wl-child" 2>/dev/null || echo 0)"
+}
+
+# wl-copy that takes the text: started in "/", so that it keeps no folder busy.
+wayland_wl_copy_takes_it() {
+  fake_wl_copy 'cat >"'"$work"'/wl-text"'
+  run_wayland wayland-kirramo "$d/a.txt" "$d/b.txt"
+  check "wl-copy: status 0" test "$status" -eq 0
+  check "wl-copy: nothing on standard output" test ! -s "$work/out"
+  expect_file "wl-copy: it got the text" "$work/wl-text" '%s\r\n%s\r\n' "$d/a.txt" "$d/b.txt"
+  expect_file "wl-copy: started in /" "$work/wl-cwd" '/\n'
+}
+
+cases=(closed_descriptors nonblocking_output full_output exit_statuses
+  wayland_stale_display wayland_wl_copy_missing wayland_wl_copy_fails wayland_wl_copy_hangs
+  wayland_wl_copy_takes_it)
+
+listening_socket
 for c in "${cases[@]}"; do "$c"; done
 
 report

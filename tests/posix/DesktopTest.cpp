@@ -347,10 +347,12 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
         EXPECT_EQ(x11.why, "ディスプレイ「:8123」に接続できません。");
         EXPECT_FALSE(QueryHeldKeysX11().shift);
     });
-    // wl-copy without a compositor (or not installed) fails, and that is reported.
+    // No compositor at WAYLAND_DISPLAY: unreachable as well, without starting wl-copy.
     StandardErrorOf(nullptr, "kirramo-no-such-wayland", [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::Wayland);
-        EXPECT_EQ(WlCopySink().Place("x").kind, PlaceResult::Kind::Busy);
+        const PlaceResult wayland = WlCopySink().Place("x");
+        EXPECT_EQ(wayland.kind, PlaceResult::Kind::Unreachable);
+        EXPECT_EQ(wayland.why, "Wayland のディスプレイ「kirramo-no-such-wayland」に接続できません。");
     });
     StandardErrorOf(nullptr, nullptr, [] { EXPECT_EQ(DetectDisplay(), DisplayKind::None); });
 }

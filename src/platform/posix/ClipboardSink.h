@@ -59,14 +59,17 @@ private:
 };
 
 // The Wayland clipboard through wl-copy, which keeps serving the text after this
-// program has ended (WlCopySink.cpp). Available in a Wayland session without DISPLAY.
+// program has ended (WlCopySink.cpp). Available in a Wayland session without DISPLAY;
+// unreachable when no compositor answers at WAYLAND_DISPLAY, and when wl-copy is
+// missing, fails or has not finished in time.
 class WlCopySink final : public ClipboardSink {
 public:
     const char* Name() const override { return "wl-copy"; }
     const char* Where() const override { return "Wayland のクリップボード"; }
     bool Available() const override;
-    using ClipboardSink::Place;
     PlaceResult Place(const std::string& text) override;
+    // Piece by piece to wl-copy: the whole text is never joined here.
+    PlaceResult Place(const TextPieces& text) override;
 };
 
 // Standard output, where a run without a display puts its text, and where the text

@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -49,11 +51,21 @@ bool PrepareToFork(LookupTeam* lookups) {
 
 namespace {
 
-// Waits until fd takes more bytes. False with errno set when poll failed.
-bool WaitToWrite(int fd) {
+// Waits until fd takes more bytes or the deadline passes. False with errno set when
+// it passed (ETIMEDOUT) or poll failed.
+bool WaitToWrite(int fd, const Deadline& deadline) {
     for (;;) {
+        int timeout = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                errno = ETIMEDOUT;
+                return false;
+            }
+            timeout = static_cast<int>(std::min<int64_t>(left.count(), INT_MAX));
+        }
         pollfd p{fd, POLLOUT, 0};
-        const int r = poll(&p, 1, -1);
+        const int r = poll(&p, 1, timeout);
         if (r > 0) return true;  // writable, or an error that the next write reports
         if (r < 0 && errno != EINTR) return false;
     }
@@ -61,7 +73,7 @@ bool WaitToWrite(int fd) {
 
 }  // namespace
 
-bool WriteAll(int fd, const char* data, size_t size) {
+bool WriteAll(int fd, const char* data, size_t size, Deadline deadline) {
     // Block SIGPIPE on this thread while writing; a SIGPIPE raised by a closed reader
     // is then taken off the pending set before the old mask comes back.
     sigset_t pipeOnly, old;
@@ -79,7 +91,7 @@ bool WriteAll(int fd, const char* data, size_t size) {
             if (errno == EINTR) continue;
             // A descriptor that would block: wait until it takes more, then go on with
             // what is left. Nothing written is written again.
-            if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitToWrite(fd)) continue;
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitToWrite(fd, deadline)) continue;
             error = errno;
             break;
         }
@@ -96,20 +108,20 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return error == 0;
 }
 
-bool WriteAll(int fd, const TextPieces& text) {
+bool WriteAll(int fd, const TextPieces& text, Deadline deadline) {
     constexpr size_t kBuffer = size_t{256} << 10;
     std::string buffer;
     buffer.reserve(std::min(kBuffer, text.Size()));
     const bool ok = text.Each([&](std::string_view piece) {
         if (buffer.size() + piece.size() > kBuffer) {
-            if (!WriteAll(fd, buffer.data(), buffer.size())) return false;
+            if (!WriteAll(fd, buffer.data(), buffer.size(), deadline)) return false;
             buffer.clear();
-            if (piece.size() >= kBuffer) return WriteAll(fd, piece.data(), piece.size());
+            if (piece.size() >= kBuffer) return WriteAll(fd, piece.data(), piece.size(), deadline);
         }
         buffer += piece;
         return true;
     });
-    return ok && WriteAll(fd, buffer.data(), buffer.size());
+    return ok && WriteAll(fd, buffer.data(), buffer.size(), deadline);
 }
 
 bool ReadAll(int fd, std::string& out) {

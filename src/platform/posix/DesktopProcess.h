@@ -2,7 +2,9 @@
 // rule they follow before they fork.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,17 +23,23 @@ class LookupTeam;
 // threads cannot be counted): the caller then takes a road without fork.
 bool PrepareToFork(LookupTeam* lookups);
 
-// Writes all bytes to a pipe or file, each byte once. Where the descriptor would block
-// (O_NONBLOCK), waits with poll until it takes more. False with errno set when not all
-// was written: a reader that went away (EPIPE, instead of SIGPIPE ending this
-// process), or the write failed.
-bool WriteAll(int fd, const char* data, size_t size);
+// A moment by which something must be done; none: no limit.
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 
-inline bool WriteAll(int fd, std::string_view text) { return WriteAll(fd, text.data(), text.size()); }
+// Writes all bytes to a pipe or file, each byte once. Where the descriptor would block
+// (O_NONBLOCK), waits with poll until it takes more, up to the deadline when one is
+// given (a descriptor that blocks in write is not held to it). False with errno set
+// when not all was written: a reader that went away (EPIPE, instead of SIGPIPE ending
+// this process), the deadline passed (ETIMEDOUT), or the write failed.
+bool WriteAll(int fd, const char* data, size_t size, Deadline deadline = std::nullopt);
+
+inline bool WriteAll(int fd, std::string_view text, Deadline deadline = std::nullopt) {
+    return WriteAll(fd, text.data(), text.size(), deadline);
+}
 
 // The same for a text in pieces, gathered in a buffer of its own so that small pieces
 // do not each cost a write; the whole text is never held at once.
-bool WriteAll(int fd, const TextPieces& text);
+bool WriteAll(int fd, const TextPieces& text, Deadline deadline = std::nullopt);
 
 // Reads until end of file. False on a read error.
 bool ReadAll(int fd, std::string& out);
