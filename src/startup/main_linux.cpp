@@ -27,8 +27,8 @@ int main(int argc, char** argv) {
 
     // A second thread shares the size and time look-ups of a listing's entries (the size
     // and time columns of benchmark scenario P2). It starts with the first large listing
-    // and is stopped by PrepareToFork before the program forks (the clipboard owner, the
-    // message box's process).
+    // and is stopped by PrepareToFork before the program forks (the message box's
+    // process).
     posix::LookupTeam lookups;
 
     posix::PosixWiring wiring;

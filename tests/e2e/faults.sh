@@ -203,9 +203,45 @@ wayland_wl_copy_takes_it() {
   expect_file "wl-copy: started in /" "$work/wl-cwd" '/\n'
 }
 
+# The X11 owner of a 16 MB text (a listing of 100,000 files) keeps the text and not
+# the run's memory: at most the text's size plus 8 MiB resident.
+owner_memory() {
+  if ! command -v Xvfb >/dev/null || ! command -v xclip >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "SKIP: owner_memory needs Xvfb, xclip and xdotool"
+    return
+  fi
+  local big="$work/big" long
+  long=$(printf 'n%.0s' $(seq 130))
+  mkdir -p "$big"
+  (cd "$big" && seq -f "%06g-$long.txt" 1 100000 | xargs touch)
+  settings GFolder=True
+  # The same text on standard output first, to know its size and bytes.
+  run_plain "$big"
+  cp "$work/out" "$work/expected-big"
+  local size
+  size=$(stat -c %s "$work/expected-big")
+  check "owner memory: a text of more than 15 MiB" test "$size" -gt $((15 << 20))
+
+  x_display
+  status=0
+  limited 120 "$KIRRAMO_BIN" "$big" >"$work/out" 2>"$work/err" || status=$?
+  check "owner memory: status 0" test "$status" -eq 0
+  local id pid rss
+  id=$(xdotool search --name '^Kirramo clipboard$' 2>/dev/null | head -n 1)
+  pid=$([ -n "$id" ] && xdotool getwindowpid "$id" 2>/dev/null)
+  rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/${pid:-0}/status" 2>/dev/null)
+  echo "owner memory: text $((size >> 10)) KiB, owner VmRSS ${rss:-?} KiB"
+  check "owner memory: at most the text and 8 MiB" test "${rss:-999999999}" -le $(((size >> 10) + 8192))
+  timeout 60 xclip -o -selection clipboard >"$work/clip" 2>/dev/null
+  check "owner memory: the clipboard holds the text" cmp -s "$work/expected-big" "$work/clip"
+  # The server stays until the script ends; the cases after this one run without it.
+  unset DISPLAY
+  settings
+}
+
 cases=(closed_descriptors nonblocking_output full_output exit_statuses
   wayland_stale_display wayland_wl_copy_missing wayland_wl_copy_fails wayland_wl_copy_hangs
-  wayland_wl_copy_takes_it)
+  wayland_wl_copy_takes_it owner_memory)
 
 listening_socket
 for c in "${cases[@]}"; do "$c"; done

@@ -145,7 +145,7 @@ TEST(ClipboardChooser, LinuxRoadsFollowTheDisplaysTheSessionNames) {
         EnvVar display("DISPLAY", c.display);
         EnvVar wayland("WAYLAND_DISPLAY", c.wayland);
         std::string available;
-        for (const auto& sink : LinuxClipboardSinks(nullptr))
+        for (const auto& sink : LinuxClipboardSinks())
             if (sink->Available()) available += std::string(available.empty() ? "" : " ") + sink->Name();
         EXPECT_EQ(available, c.available) << (c.display ? c.display : "-") << " "
                                           << (c.wayland ? c.wayland : "-");

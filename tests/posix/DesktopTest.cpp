@@ -34,8 +34,9 @@ extern char** environ;
 namespace kirramo::posix {
 namespace {
 
-// A process with threads starts "/proc/self/exe --kirramo-clipboard-owner" for its
-// clipboard owner; in this test binary that start is caught here, before the tests run.
+// A large process (this test binary is one) or one with threads starts
+// "/proc/self/exe --kirramo-clipboard-owner" for its clipboard owner; in this test
+// binary that start is caught here, before the tests run.
 const bool kOwnerStartHandled = [] {
     std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
     std::string all((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
@@ -48,7 +49,7 @@ const bool kOwnerStartHandled = [] {
 
 // The X11 road of the clipboard, as the program takes it.
 bool OfferClipboardX11(const std::string& text) {
-    return X11OwnerSink(nullptr).Place(text).kind == PlaceResult::Kind::Placed;
+    return X11OwnerSink().Place(text).kind == PlaceResult::Kind::Placed;
 }
 
 void ShowMessageBox(const std::string& text) {
@@ -342,7 +343,7 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
         // Unreachable: the next road takes the text, and the user is told why.
-        const PlaceResult x11 = X11OwnerSink(nullptr).Place("x");
+        const PlaceResult x11 = X11OwnerSink().Place("x");
         EXPECT_EQ(x11.kind, PlaceResult::Kind::Unreachable);
         EXPECT_EQ(x11.why, "ディスプレイ「:8123」に接続できません。");
         EXPECT_FALSE(QueryHeldKeysX11().shift);

@@ -42,9 +42,9 @@ bool ClipboardChooser::SetClipboardPieces(const TextPieces& text) {
     return PlacePieces(text).kind == Placing::Kind::Placed;
 }
 
-std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks(LookupTeam* lookups) {
+std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks() {
     std::vector<std::unique_ptr<ClipboardSink>> sinks;
-    sinks.push_back(std::make_unique<X11OwnerSink>(lookups));
+    sinks.push_back(std::make_unique<X11OwnerSink>());
     sinks.push_back(std::make_unique<WlCopySink>());
     sinks.push_back(std::make_unique<StandardOutputSink>());
     return sinks;

@@ -40,8 +40,7 @@ private:
 
 // The roads of the Linux program in the order they are tried: the X11 owner where
 // DISPLAY is set, else wl-copy where WAYLAND_DISPLAY is set, and standard output when
-// neither is, or when the X server does not answer. lookups: the look-up thread that
-// the X11 owner stops before it forks (nullptr: none).
-std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks(LookupTeam* lookups);
+// neither is, or when the clipboard they name cannot be reached.
+std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks();
 
 }  // namespace kirramo::posix

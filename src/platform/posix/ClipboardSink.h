@@ -9,8 +9,6 @@
 
 namespace kirramo::posix {
 
-class LookupTeam;
-
 // What became of one attempt to place a text.
 struct PlaceResult {
     enum class Kind {
@@ -42,20 +40,16 @@ public:
 
 // The X11 CLIPBOARD selection, served by an owner process of its own after this program
 // has ended (X11Clipboard.cpp). Available when DISPLAY is set; unreachable when no X
-// server answers there. The owner is forked where PrepareToFork allows it (lookups:
-// the program's look-up thread, stopped first) and started as a program of its own
-// otherwise.
+// server answers there. The owner holds the text and little else: a small run forks
+// it, a larger one starts this program afresh for it and hands it the text.
 class X11OwnerSink final : public ClipboardSink {
 public:
-    explicit X11OwnerSink(LookupTeam* lookups) : lookups_(lookups) {}
     const char* Name() const override { return "x11"; }
     const char* Where() const override { return "X11 のクリップボード"; }
     bool Available() const override;
-    using ClipboardSink::Place;
     PlaceResult Place(const std::string& text) override;
-
-private:
-    LookupTeam* lookups_;
+    // Piece by piece to the owner: the whole text is never joined here.
+    PlaceResult Place(const TextPieces& text) override;
 };
 
 // The Wayland clipboard through wl-copy, which keeps serving the text after this

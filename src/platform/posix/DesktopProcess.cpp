@@ -49,6 +49,17 @@ bool PrepareToFork(LookupTeam* lookups) {
     return IsSingleThreaded();
 }
 
+size_t ResidentOwnBytes() {
+    // statm: size, resident and shared (the file pages among the resident ones), in pages.
+    FILE* statm = std::fopen("/proc/self/statm", "re");
+    if (!statm) return SIZE_MAX;
+    unsigned long size = 0, resident = 0, shared = 0;
+    const bool read = std::fscanf(statm, "%lu %lu %lu", &size, &resident, &shared) == 3;
+    std::fclose(statm);
+    if (!read || shared > resident) return SIZE_MAX;
+    return (resident - shared) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
 namespace {
 
 // Waits until fd takes more bytes or the deadline passes. False with errno set when

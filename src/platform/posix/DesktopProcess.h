@@ -26,6 +26,10 @@ bool PrepareToFork(LookupTeam* lookups);
 // A moment by which something must be done; none: no limit.
 using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 
+// The bytes of this process's own memory that are in RAM (not those of mapped files):
+// what a child forked now would keep of it. SIZE_MAX when unknown.
+size_t ResidentOwnBytes();
+
 // Writes all bytes to a pipe or file, each byte once. Where the descriptor would block
 // (O_NONBLOCK), waits with poll until it takes more, up to the deadline when one is
 // given (a descriptor that blocks in write is not held to it). False with errno set

@@ -110,7 +110,7 @@ std::string LockFilePath() {
 
 struct PosixPlatform::Impl {
     explicit Impl(PosixWiring w)
-        : wiring(std::move(w)), clipboard(LinuxClipboardSinks(wiring.lookups)) {}
+        : wiring(std::move(w)), clipboard(LinuxClipboardSinks()) {}
 
     PosixWiring wiring;
     ClipboardChooser clipboard;
