@@ -21,8 +21,9 @@ int main(int argc, char** argv) {
     // takes their number and receives the text meant for standard output.
     posix::OpenClosedStandardDescriptors();
 
-    // The program started again by itself to serve the clipboard: nothing else runs.
-    if (argc == 2 && std::strcmp(argv[1], posix::kClipboardOwnerArgument) == 0)
+    // The program started afresh by itself to serve the clipboard: its name says so, and
+    // nothing else runs. A path on the command line cannot be taken for it.
+    if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
         return posix::RunClipboardOwnerStart();
 
     // A second thread shares the size and time look-ups of a listing's entries (the size

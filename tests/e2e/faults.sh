@@ -111,6 +111,22 @@ f = open(sys.argv[1], "a"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"
   check "another instance: nothing written" test ! -s "$work/out" -a ! -s "$work/err"
 }
 
+# A file named like the owner's hidden start, given on the command line (relative to
+# the current folder), is a path like any other.
+hidden_argument() {
+  local h="$work/隠し"
+  mkdir -p "$h"
+  local name
+  for name in --kirramo-clipboard-owner kirramo-clipboard-owner; do
+    printf 'x' >"$h/$name"
+    status=0
+    (cd "$h" && limited 60 env -u DISPLAY -u WAYLAND_DISPLAY "$KIRRAMO_BIN" "$name" \
+      </dev/null >"$work/out" 2>"$work/err") || status=$?
+    expect_file "a path named $name: its line" "$work/out" '%s' "$h/$name"
+    check "a path named $name: status 0" test "$status" -eq 0
+  done
+}
+
 # fake_wl_copy BODY: a wl-copy of this script's own, first on PATH for the Wayland
 # cases; BODY is its shell script. What it was started with lands in $work/wl-*.
 fake_wl_copy() {
@@ -239,7 +255,7 @@ owner_memory() {
   settings
 }
 
-cases=(closed_descriptors nonblocking_output full_output exit_statuses
+cases=(closed_descriptors nonblocking_output full_output exit_statuses hidden_argument
   wayland_stale_display wayland_wl_copy_missing wayland_wl_copy_fails wayland_wl_copy_hangs
   wayland_wl_copy_takes_it owner_memory)
 

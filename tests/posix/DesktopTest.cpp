@@ -34,16 +34,13 @@ extern char** environ;
 namespace kirramo::posix {
 namespace {
 
-// A large process (this test binary is one) or one with threads starts
-// "/proc/self/exe --kirramo-clipboard-owner" for its clipboard owner; in this test
-// binary that start is caught here, before the tests run.
+// A large process (this test binary is one) or one with threads starts "/proc/self/exe"
+// afresh, named kClipboardOwnerArgument, for its clipboard owner; in this test binary
+// that start is caught here, before the tests run.
 const bool kOwnerStartHandled = [] {
     std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
     std::string all((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    size_t first = all.find('\0');
-    if (first != std::string::npos &&
-        all.compare(first + 1, std::string::npos, std::string(kClipboardOwnerArgument) + '\0') == 0)
-        _exit(RunClipboardOwnerStart());
+    if (all == std::string(kClipboardOwnerArgument) + '\0') _exit(RunClipboardOwnerStart());
     return false;
 }();
 

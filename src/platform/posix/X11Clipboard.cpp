@@ -481,7 +481,8 @@ bool ForkOwner(std::string text) {
     return answer == '1';
 }
 
-// Starts the program afresh as an owner start and hands it the text on a pipe: the owner is forked from that start, so it holds the text and
+// Starts the program afresh as an owner start (its name, argv[0], says so) and hands
+// it the text on a pipe: the owner is forked from that start, so it holds the text and
 // nothing else of the run, however much memory the run took, and threads of the run
 // do not matter. The start answers on its standard output, which does not depend on
 // this process being able to collect its exit status.
@@ -500,8 +501,7 @@ bool SpawnOwner(const Text& text) {
     posix_spawn_file_actions_adddup2(&actions, answer[1], 1);
     // Staying in the start folder would only keep its volume busy.
     posix_spawn_file_actions_addchdir_np(&actions, "/");
-    char name[] = "kirramo";
-    char* argv[] = {name, const_cast<char*>(kClipboardOwnerArgument), nullptr};
+    char* argv[] = {const_cast<char*>(kClipboardOwnerArgument), nullptr};
     pid_t pid = 0;
     int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
