@@ -56,14 +56,17 @@ void ReplaceAll(std::string& text, char from, std::string_view to) {
     text = std::move(out);
 }
 
-// Places the text, trying again while another program holds the clipboard.
+// Places the text, trying again while another program holds the clipboard. A place
+// that failed for good is not tried again: standard output, for one, would be given
+// again what it has taken already.
 template <typename Place>
-bool PutOnClipboard(Desktop& desktop, const Place& place) {
-    for (int attempt = 1; attempt <= kClipboardTries; ++attempt) {
-        if (place()) return true;
-        if (attempt < kClipboardTries) desktop.SleepMs(kClipboardPauseMs);
+Placing PutOnClipboard(Desktop& desktop, const Place& place) {
+    Placing result = place();
+    for (int attempt = 2; attempt <= kClipboardTries && result.kind == Placing::Kind::Busy; ++attempt) {
+        desktop.SleepMs(kClipboardPauseMs);
+        result = place();
     }
-    return false;
+    return result;
 }
 
 }  // namespace
@@ -162,19 +165,27 @@ std::string RewrittenText(const OptionSet& o, Locale& locale, const OutputLines&
 bool PlaceLines(const OptionSet& o, Platform& platform, const std::vector<std::string>& lines,
                 ItemMode lastMode, OutputSorter& sorter) {
     const OutputLines out = Arrange(o, lines, lastMode, sorter);
-    bool placed;
+    Placing placing;
     if (WantsRewriting(o)) {
         const std::string text = RewrittenText(o, platform, out);
-        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardText(text); });
+        placing = PutOnClipboard(platform, [&] { return platform.PlaceText(text); });
     } else {
-        placed = PutOnClipboard(platform, [&] { return platform.SetClipboardPieces(out); });
+        placing = PutOnClipboard(platform, [&] { return platform.PlacePieces(out); });
     }
-    if (placed) return true;
-    platform.MessageBox(kClipboardBusyMessage);
+    switch (placing.kind) {
+    case Placing::Kind::Placed:
+        return true;
+    case Placing::Kind::Busy:
+        platform.MessageBox(kClipboardBusyMessage);
+        break;
+    case Placing::Kind::Failed:
+        platform.MessageBox(placing.why);
+        break;
+    }
     return false;
 }
 
-bool CollectPaths(const OptionSet& o, Platform& platform) {
+RunOutcome RunCollectPaths(const OptionSet& o, Platform& platform) {
     platform.EmptyClipboard();
     WaitCursor waitCursor(platform);
 
@@ -187,6 +198,7 @@ bool CollectPaths(const OptionSet& o, Platform& platform) {
     std::erase_if(paths, [](const std::string& p) { return p.empty(); });
 
     std::vector<std::string> lines(1);  // the empty placeholder
+    bool missing = false;
     std::string base;
     ItemMode lastMode = kModeItem;
     const InfoWanted wanted = WantedFor(o);
@@ -206,6 +218,7 @@ bool CollectPaths(const OptionSet& o, Platform& platform) {
         }
         if (!entry) {
             platform.MessageBox(MissingPathMessage(paths));
+            missing = true;
             break;
         }
 
@@ -233,7 +246,10 @@ bool CollectPaths(const OptionSet& o, Platform& platform) {
         sorter.LinesAdded(lines);
     }
 
-    return PlaceLines(o, platform, lines, lastMode, sorter);
+    if (!PlaceLines(o, platform, lines, lastMode, sorter)) return kRunNotPlaced;
+    return missing ? kRunPathMissing : kRunPlaced;
 }
+
+bool CollectPaths(const OptionSet& o, Platform& platform) { return RunCollectPaths(o, platform) != kRunNotPlaced; }
 
 }  // namespace kirramo

@@ -25,15 +25,28 @@ ItemMode ClassifyPath(const OptionSet& options, const EntryInfo& entry);
 // 20 of them, and a line that counts the rest.
 std::string MissingPathMessage(const std::vector<std::string>& paths);
 
+// How a run ended; the Linux program's exit status.
+enum RunOutcome : int {
+    kRunPlaced = 0,       // the text is in its place
+    kRunPathMissing = 1,  // a selected path does not exist: the paths stopped there, and
+                          // the lines gathered before it were placed
+    kRunNotPlaced = 2,    // the text could not be placed
+};
+
 // The output stage: sorts the lines (unless the last mode was a tree) with the sorter
 // that has seen them while they were collected, joins them with CR LF, adds the final
 // line break, applies upper case, "\" to "/" and " " to "%20", and puts the text on the
-// clipboard, trying again while another program holds it; tells the user when it
-// could not. `lines` starts with the empty placeholder. True when the text was placed.
+// clipboard, trying again while another program holds it (not where the place failed
+// for good); tells the user why when it could not. `lines` starts with the empty
+// placeholder. True when the text was placed.
 bool PlaceLines(const OptionSet& options, Platform& platform, const std::vector<std::string>& lines,
                 ItemMode lastMode, OutputSorter& sorter);
 
-// The whole run with the given options. Returns true when the text reached the clipboard.
+// The whole run with the given options, and how it ended.
+RunOutcome RunCollectPaths(const OptionSet& options, Platform& platform);
+
+// The same; true when the text reached the clipboard (also when a missing path
+// stopped the run after some lines).
 bool CollectPaths(const OptionSet& options, Platform& platform);
 
 }  // namespace kirramo

@@ -30,6 +30,21 @@ public:
     }
 };
 
+// What became of an attempt to place a text.
+struct Placing {
+    enum class Kind {
+        Placed,  // the text is in its place
+        Busy,    // another program holds the clipboard: trying again may help
+        Failed,  // the text cannot be placed, and trying again would not help (or would
+                 // write again what was written already)
+    };
+    Kind kind = Kind::Placed;
+    std::string why;  // Failed: the cause, in the words the user is shown
+
+    // A plain yes or no: a failure counts as busy.
+    static Placing Plain(bool placed) { return {placed ? Kind::Placed : Kind::Busy, {}}; }
+};
+
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
@@ -42,6 +57,12 @@ public:
     // The same for a text in pieces. A platform that can take the text piece by piece
     // overrides it; this one joins the pieces first.
     virtual bool SetClipboardPieces(const TextPieces& text) { return SetClipboardText(text.Joined()); }
+
+    // Places the text and says what became of it; the core places its text through
+    // these. A platform that knows failures that trying again cannot mend overrides
+    // them; these count every failure as busy.
+    virtual Placing PlaceText(const std::string& text) { return Placing::Plain(SetClipboardText(text)); }
+    virtual Placing PlacePieces(const TextPieces& text) { return Placing::Plain(SetClipboardPieces(text)); }
 };
 
 }  // namespace kirramo

@@ -9,11 +9,10 @@ namespace kirramo {
 
 namespace {
 
-void ShowWindow(Session& session, Platform& platform, WindowHost& windows) {
-    if (windows.CanShowWindow())
-        windows.ShowSettingsWindow(session, platform);
-    else
-        RunWithWindowOptions(session, platform);
+int ShowWindow(Session& session, Platform& platform, WindowHost& windows) {
+    if (!windows.CanShowWindow()) return RunWithWindowOptions(session, platform);
+    windows.ShowSettingsWindow(session, platform);
+    return 0;
 }
 
 }  // namespace
@@ -29,34 +28,29 @@ LaunchCode ReadLaunchKeys(Session& session, Platform& platform) {
     return kLaunchPreset;
 }
 
-void RunWithWindowOptions(Session& session, Platform& platform) {
+RunOutcome RunWithWindowOptions(Session& session, Platform& platform) {
     SettingsForm form(session, platform);
     // Where the window would stand does not matter here; the options do.
     form.Load(0, 0, 15, 15, 1024 * 15, 768 * 15);
     form.StoreControls();
-    CollectPaths(session.options, platform);
+    return RunCollectPaths(session.options, platform);
 }
 
 int Main(Session& session, Platform& platform, WindowHost& windows) {
-    if (platform.AnotherInstanceRunning()) return 0;
+    if (platform.AnotherInstanceRunning()) return kExitAnotherInstance;
 
     switch (ReadLaunchKeys(session, platform)) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor
         // written, and SettingsLoaded stays off.
-        CollectPaths(session.options, platform);
-        break;
+        return RunCollectPaths(session.options, platform);
     case kLaunchSettings:
         session.SettingsLoaded = LoadSettings(session, platform);
-        if (session.SettingsLoaded && session.options.GMenu)
-            CollectPaths(session.options, platform);
-        else
-            ShowWindow(session, platform, windows);
-        break;
+        if (session.SettingsLoaded && session.options.GMenu) return RunCollectPaths(session.options, platform);
+        return ShowWindow(session, platform, windows);
     case kLaunchWindow:
         session.SettingsLoaded = LoadSettings(session, platform);
-        ShowWindow(session, platform, windows);
-        break;
+        return ShowWindow(session, platform, windows);
     }
     return 0;
 }

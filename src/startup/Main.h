@@ -3,6 +3,7 @@
 // the settings window.
 #pragma once
 
+#include "collect/CollectPaths.h"
 #include "options/OptionSet.h"
 #include "platform/Platform.h"
 #include "window/WindowHost.h"
@@ -24,10 +25,16 @@ LaunchCode ReadLaunchKeys(Session& session, Platform& platform);
 // The run that the window would start when there is no desktop to show it on: the
 // controls as the window would load them, stored as its Get command stores them, then
 // the collection. Nothing is saved.
-void RunWithWindowOptions(Session& session, Platform& platform);
+RunOutcome RunWithWindowOptions(Session& session, Platform& platform);
 
-// Runs one start and returns the process exit status. A second instance ends at once,
-// without touching anything.
+// The exit status of a start that ended at once because another instance runs. The
+// other statuses are a run's outcome (RunOutcome): 0 the text is in its place, 1 a
+// selected path does not exist, 2 the text could not be placed.
+inline constexpr int kExitAnotherInstance = 3;
+
+// Runs one start and returns the process exit status: a run's outcome, 0 when the
+// settings window was shown (it tells the user itself how its run went), or
+// kExitAnotherInstance: a second instance ends at once, without touching anything.
 int Main(Session& session, Platform& platform, WindowHost& windows);
 
 }  // namespace kirramo

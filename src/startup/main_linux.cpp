@@ -16,14 +16,20 @@
 int main(int argc, char** argv) {
     namespace posix = kirramo::posix;
 
-    // The program started again by itself to serve the clipboard: nothing else runs.
-    if (argc == 2 && std::strcmp(argv[1], posix::kClipboardOwnerArgument) == 0)
+    // Standard input, output and error that the caller closed are opened on /dev/null
+    // before anything else, so that no file opened later (the single-instance lock)
+    // takes their number and receives the text meant for standard output.
+    posix::OpenClosedStandardDescriptors();
+
+    // The program started afresh by itself to serve the clipboard: its name says so, and
+    // nothing else runs. A path on the command line cannot be taken for it.
+    if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
         return posix::RunClipboardOwnerStart();
 
     // A second thread shares the size and time look-ups of a listing's entries (the size
     // and time columns of benchmark scenario P2). It starts with the first large listing
-    // and is stopped by PrepareToFork before the program forks (the clipboard owner, the
-    // message box's process).
+    // and is stopped by PrepareToFork before the program forks (the message box's
+    // process).
     posix::LookupTeam lookups;
 
     posix::PosixWiring wiring;

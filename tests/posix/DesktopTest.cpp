@@ -34,21 +34,19 @@ extern char** environ;
 namespace kirramo::posix {
 namespace {
 
-// A process with threads starts "/proc/self/exe --kirramo-clipboard-owner" for its
-// clipboard owner; in this test binary that start is caught here, before the tests run.
+// A large process (this test binary is one) or one with threads starts "/proc/self/exe"
+// afresh, named kClipboardOwnerArgument, for its clipboard owner; in this test binary
+// that start is caught here, before the tests run.
 const bool kOwnerStartHandled = [] {
     std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
     std::string all((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    size_t first = all.find('\0');
-    if (first != std::string::npos &&
-        all.compare(first + 1, std::string::npos, std::string(kClipboardOwnerArgument) + '\0') == 0)
-        _exit(RunClipboardOwnerStart());
+    if (all == std::string(kClipboardOwnerArgument) + '\0') _exit(RunClipboardOwnerStart());
     return false;
 }();
 
 // The X11 road of the clipboard, as the program takes it.
 bool OfferClipboardX11(const std::string& text) {
-    return X11OwnerSink(nullptr).Place(text) == PlaceResult::Placed;
+    return X11OwnerSink().Place(text).kind == PlaceResult::Kind::Placed;
 }
 
 void ShowMessageBox(const std::string& text) {
@@ -341,14 +339,18 @@ TEST(DesktopWithoutDisplay, ReportsFailureAndWritesMessagesAsText) {
     sigaction(SIGCHLD, &old, nullptr);
     StandardErrorOf(":8123", nullptr, [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::X11);
-        // Unreachable: the next road takes the text.
-        EXPECT_EQ(X11OwnerSink(nullptr).Place("x"), PlaceResult::Unreachable);
+        // Unreachable: the next road takes the text, and the user is told why.
+        const PlaceResult x11 = X11OwnerSink().Place("x");
+        EXPECT_EQ(x11.kind, PlaceResult::Kind::Unreachable);
+        EXPECT_EQ(x11.why, "ディスプレイ「:8123」に接続できません。");
         EXPECT_FALSE(QueryHeldKeysX11().shift);
     });
-    // wl-copy without a compositor (or not installed) fails, and that is reported.
+    // No compositor at WAYLAND_DISPLAY: unreachable as well, without starting wl-copy.
     StandardErrorOf(nullptr, "kirramo-no-such-wayland", [] {
         EXPECT_EQ(DetectDisplay(), DisplayKind::Wayland);
-        EXPECT_EQ(WlCopySink().Place("x"), PlaceResult::Busy);
+        const PlaceResult wayland = WlCopySink().Place("x");
+        EXPECT_EQ(wayland.kind, PlaceResult::Kind::Unreachable);
+        EXPECT_EQ(wayland.why, "Wayland のディスプレイ「kirramo-no-such-wayland」に接続できません。");
     });
     StandardErrorOf(nullptr, nullptr, [] { EXPECT_EQ(DetectDisplay(), DisplayKind::None); });
 }

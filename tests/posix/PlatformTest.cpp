@@ -2,16 +2,20 @@
 // clipboard without a display, for the Linux backend.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "options/Settings.h"
+#include "platform/posix/DesktopProcess.h"
 #include "platform/posix/PosixPlatform.h"
 #include "posix/EnvVar.h"
 #include "posix/TempFolder.h"
@@ -371,6 +375,33 @@ TEST(PosixClipboard, WithoutDisplayTheTextGoesToStandardOutput) {
     int readOnly = open("/dev/null", O_RDONLY);
     EXPECT_FALSE(WithStdout(readOnly, [&] { return p.SetClipboardText("x"); }));
     close(readOnly);
+    // Such an output fails for good (trying again would write again what was written),
+    // and the user is told why.
+    int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    const Placing onFull = WithStdout(full, [&] { return p.PlacePieces(pieces); });
+    close(full);
+    EXPECT_EQ(onFull.kind, Placing::Kind::Failed);
+    EXPECT_EQ(onFull.why, "標準出力に書き出せませんでした（No space left on device）。");
+
+    // An output that would block (a pipe left O_NONBLOCK by the caller) is waited for:
+    // every byte arrives, once.
+    {
+        int slow[2];
+        ASSERT_EQ(pipe(slow), 0);
+        fcntl(slow[1], F_SETFL, O_NONBLOCK);
+        std::string arrived;
+        std::thread reader([&] {
+            usleep(50000);  // the pipe fills first
+            ReadAll(slow[0], arrived);
+        });
+        const Placing placed = WithStdout(slow[1], [&] { return p.PlacePieces(pieces); });
+        close(slow[1]);
+        reader.join();
+        close(slow[0]);
+        EXPECT_EQ(placed.kind, Placing::Kind::Placed);
+        EXPECT_TRUE(arrived == pieces.Joined()) << arrived.size() << " bytes arrived";
+    }
 
     // DISPLAY names a server that does not answer: the text is not lost but written out.
     {

@@ -55,7 +55,7 @@ TEST_F(MainTest, SecondInstanceEndsBeforeAnythingElse) {
     fs.anotherInstance = true;
     fs.shiftHeld = true;
     StoredSettings("GMenu=True\r\n");
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), kExitAnotherInstance);
     EXPECT_EQ(fs.instanceChecks, 1);
     EXPECT_TRUE(fs.keyQueries.empty());
     EXPECT_EQ(fs.settingsReads, 0);
@@ -64,6 +64,38 @@ TEST_F(MainTest, SecondInstanceEndsBeforeAnythingElse) {
     EXPECT_FALSE(fs.clipboard.has_value());
     EXPECT_EQ(fs.clipboardEmptyCalls, 0);
     EXPECT_TRUE(fs.messages.empty());
+}
+
+TEST_F(MainTest, ExitStatusSaysHowTheRunEnded) {
+    const struct {
+        const char* what;
+        const char* commandLine;
+        const char* settings;  // stored after the designed options
+        bool canShowWindow;
+        int busyFor;
+        bool failsForGood;
+        int status;
+    } cases[] = {
+        {"placed", "C:\\dir\\file.txt", "GMenu=True\r\n", true, 0, false, 0},
+        {"busy a while, then placed", "C:\\dir\\file.txt", "GMenu=True\r\n", true, 3, false, 0},
+        {"a missing path", "C:\\dir\\file.txt C:\\gone.txt", "GMenu=True\r\n", true, 0, false, 1},
+        {"busy until given up", "C:\\dir\\file.txt", "GMenu=True\r\n", true, 1000, false, 2},
+        {"failed for good", "C:\\dir\\file.txt", "GMenu=True\r\n", true, 0, true, 2},
+        {"the window's own run", "C:\\gone.txt", "GMenu=False\r\n", true, 0, false, 0},
+        {"the window's run without a display", "C:\\gone.txt", "GMenu=False\r\n", false, 0, false, 1},
+    };
+    for (const auto& c : cases) {
+        FakePlatform p;
+        p.AddFile("C:\\dir\\file.txt");
+        p.commandLine = c.commandLine;
+        p.settingsText = SettingsText(OptionSet::Designed()) + c.settings;
+        p.clipboardBusyFor = c.busyFor;
+        if (c.failsForGood) p.clipboardFailure = "標準出力に書き出せませんでした（Broken pipe）。";
+        FakeWindows w;
+        w.canShow = c.canShowWindow;
+        Session s;
+        EXPECT_EQ(Main(s, p, w), c.status) << c.what;
+    }
 }
 
 TEST_F(MainTest, ReadLaunchKeysWritesThePresetOnlyForOneKey) {

@@ -1,6 +1,7 @@
 // The clipboard of the Linux program: one chooser over the roads of ClipboardSink.h.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,12 +12,14 @@
 namespace kirramo::posix {
 
 // Places a text on the first available road that can be reached: a road that is busy
-// ends the attempt (the core tries again), one that cannot be reached hands the text
-// to the next road.
+// ends the attempt (the core tries again), one that failed for good ends it for good,
+// one that cannot be reached hands the text to the next road. When a later road took
+// the text, the note says why the earlier ones could not and where the text went.
 class ClipboardChooser final : public Clipboard {
 public:
-    explicit ClipboardChooser(std::vector<std::unique_ptr<ClipboardSink>> sinks)
-        : sinks_(std::move(sinks)) {}
+    using Note = std::function<void(const std::string& text)>;
+    // note: where that note goes; standard error when none is given.
+    explicit ClipboardChooser(std::vector<std::unique_ptr<ClipboardSink>> sinks, Note note = {});
 
     // The X11 and Wayland clipboards are served by a process of their own, and the run
     // always places its text at its end: starting one only to hold an empty text would
@@ -24,18 +27,20 @@ public:
     bool EmptyClipboard() override { return true; }
     bool SetClipboardText(const std::string& text) override;
     bool SetClipboardPieces(const TextPieces& text) override;
+    Placing PlaceText(const std::string& text) override;
+    Placing PlacePieces(const TextPieces& text) override;
 
 private:
     template <class Text>
-    bool Place(const Text& text);
+    Placing Place(const Text& text);
 
     std::vector<std::unique_ptr<ClipboardSink>> sinks_;
+    Note note_;
 };
 
 // The roads of the Linux program in the order they are tried: the X11 owner where
 // DISPLAY is set, else wl-copy where WAYLAND_DISPLAY is set, and standard output when
-// neither is, or when the X server does not answer. lookups: the look-up thread that
-// the X11 owner stops before it forks (nullptr: none).
-std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks(LookupTeam* lookups);
+// neither is, or when the clipboard they name cannot be reached.
+std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks();
 
 }  // namespace kirramo::posix

@@ -9,13 +9,16 @@
 
 namespace kirramo::posix {
 
-class LookupTeam;
-
 // What became of one attempt to place a text.
-enum class PlaceResult {
-    Placed,       // the text is there
-    Busy,         // not placed this time; the core tries again, and at last tells the user
-    Unreachable,  // this road cannot be reached in this session: the next road takes the text
+struct PlaceResult {
+    enum class Kind {
+        Placed,       // the text is there
+        Busy,         // not placed this time; the core tries again, and at last tells the user
+        Unreachable,  // this road cannot be reached in this session: the next road takes the text
+        Failed,       // not placed, and trying again would not help: the user is told why
+    };
+    Kind kind = Kind::Placed;
+    std::string why;  // Unreachable, Failed: the cause, one sentence in the user's words
 };
 
 class ClipboardSink {
@@ -23,6 +26,9 @@ public:
     virtual ~ClipboardSink() = default;
     // A short name of the road ("x11", "wl-copy", "stdout"), to tell the roads apart.
     virtual const char* Name() const = 0;
+    // Where the road puts the text, in the user's words ("標準出力"): named in the note
+    // when the road stands in for one that could not be reached.
+    virtual const char* Where() const = 0;
     // Whether this road exists in this session (the display it needs is named).
     virtual bool Available() const = 0;
     // Places the whole text.
@@ -34,38 +40,40 @@ public:
 
 // The X11 CLIPBOARD selection, served by an owner process of its own after this program
 // has ended (X11Clipboard.cpp). Available when DISPLAY is set; unreachable when no X
-// server answers there. The owner is forked where PrepareToFork allows it (lookups:
-// the program's look-up thread, stopped first) and started as a program of its own
-// otherwise.
+// server answers there. The owner holds the text and little else: a small run forks
+// it, a larger one starts this program afresh for it and hands it the text.
 class X11OwnerSink final : public ClipboardSink {
 public:
-    explicit X11OwnerSink(LookupTeam* lookups) : lookups_(lookups) {}
     const char* Name() const override { return "x11"; }
+    const char* Where() const override { return "X11 のクリップボード"; }
     bool Available() const override;
-    using ClipboardSink::Place;
     PlaceResult Place(const std::string& text) override;
-
-private:
-    LookupTeam* lookups_;
+    // Piece by piece to the owner: the whole text is never joined here.
+    PlaceResult Place(const TextPieces& text) override;
 };
 
 // The Wayland clipboard through wl-copy, which keeps serving the text after this
-// program has ended (WaylandClipboard.cpp). Available in a Wayland session without
-// DISPLAY.
+// program has ended (WlCopySink.cpp). Available in a Wayland session without DISPLAY;
+// unreachable when no compositor answers at WAYLAND_DISPLAY, and when wl-copy is
+// missing, fails or has not finished in time.
 class WlCopySink final : public ClipboardSink {
 public:
     const char* Name() const override { return "wl-copy"; }
+    const char* Where() const override { return "Wayland のクリップボード"; }
     bool Available() const override;
-    using ClipboardSink::Place;
     PlaceResult Place(const std::string& text) override;
+    // Piece by piece to wl-copy: the whole text is never joined here.
+    PlaceResult Place(const TextPieces& text) override;
 };
 
-// Standard output, where a run without a display puts its text; also where the text
-// goes when the display that the session names cannot be reached, with a note on
-// standard error (StandardOutputSink.cpp). Always available.
+// Standard output, where a run without a display puts its text, and where the text
+// goes when the clipboard that the session names cannot be reached
+// (StandardOutputSink.cpp). Always available; an output that cannot be written fails
+// for good.
 class StandardOutputSink final : public ClipboardSink {
 public:
     const char* Name() const override { return "stdout"; }
+    const char* Where() const override { return "標準出力"; }
     bool Available() const override { return true; }
     PlaceResult Place(const std::string& text) override;
     // Through one small buffer: the whole text is never held at once.

@@ -14,10 +14,11 @@ enum class DisplayKind { None, X11, Wayland };
 DisplayKind DetectDisplay();
 
 // The X11 clipboard owner (X11OwnerSink in ClipboardSink.h) serves the CLIPBOARD
-// selection after this program has exited, until another program takes it. A process
-// that may not fork it (PrepareToFork) starts the program again with this argument
-// alone and the text on standard input.
-inline constexpr const char* kClipboardOwnerArgument = "--kirramo-clipboard-owner";
+// selection after this program has exited, until another program takes it. The
+// program starts itself afresh for it, with this as its name (argv[0]) and no argument,
+// and the text on standard input. Only the starter sets argv[0]; a path given on the
+// command line never arrives there.
+inline constexpr const char* kClipboardOwnerArgument = "kirramo-clipboard-owner";
 
 // The body of such a start, called by main before anything else: reads the text from
 // standard input, starts the owner, writes "1" (the owner holds the clipboard) or "0"

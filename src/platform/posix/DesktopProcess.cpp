@@ -6,10 +6,14 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -45,7 +49,42 @@ bool PrepareToFork(LookupTeam* lookups) {
     return IsSingleThreaded();
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
+size_t ResidentOwnBytes() {
+    // statm: size, resident and shared (the file pages among the resident ones), in pages.
+    FILE* statm = std::fopen("/proc/self/statm", "re");
+    if (!statm) return SIZE_MAX;
+    unsigned long size = 0, resident = 0, shared = 0;
+    const bool read = std::fscanf(statm, "%lu %lu %lu", &size, &resident, &shared) == 3;
+    std::fclose(statm);
+    if (!read || shared > resident) return SIZE_MAX;
+    return (resident - shared) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+namespace {
+
+// Waits until fd takes more bytes or the deadline passes. False with errno set when
+// it passed (ETIMEDOUT) or poll failed.
+bool WaitToWrite(int fd, const Deadline& deadline) {
+    for (;;) {
+        int timeout = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                errno = ETIMEDOUT;
+                return false;
+            }
+            timeout = static_cast<int>(std::min<int64_t>(left.count(), INT_MAX));
+        }
+        pollfd p{fd, POLLOUT, 0};
+        const int r = poll(&p, 1, timeout);
+        if (r > 0) return true;  // writable, or an error that the next write reports
+        if (r < 0 && errno != EINTR) return false;
+    }
+}
+
+}  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size, Deadline deadline) {
     // Block SIGPIPE on this thread while writing; a SIGPIPE raised by a closed reader
     // is then taken off the pending set before the old mask comes back.
     sigset_t pipeOnly, old;
@@ -56,26 +95,44 @@ bool WriteAll(int fd, const char* data, size_t size) {
     const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
     pthread_sigmask(SIG_BLOCK, &pipeOnly, &old);
 
-    bool ok = true;
-    bool brokenPipe = false;
+    int error = 0;
     while (size > 0) {
         ssize_t n = write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            brokenPipe = errno == EPIPE;
-            ok = false;
+            // A descriptor that would block: wait until it takes more, then go on with
+            // what is left. Nothing written is written again.
+            if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitToWrite(fd, deadline)) continue;
+            error = errno;
             break;
         }
         data += n;
         size -= static_cast<size_t>(n);
     }
-    if (brokenPipe && !wasPending) {
+    if (error == EPIPE && !wasPending) {
         timespec zero{0, 0};
         while (sigtimedwait(&pipeOnly, nullptr, &zero) < 0 && errno == EINTR) {
         }
     }
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    return ok;
+    errno = error;
+    return error == 0;
+}
+
+bool WriteAll(int fd, const TextPieces& text, Deadline deadline) {
+    constexpr size_t kBuffer = size_t{256} << 10;
+    std::string buffer;
+    buffer.reserve(std::min(kBuffer, text.Size()));
+    const bool ok = text.Each([&](std::string_view piece) {
+        if (buffer.size() + piece.size() > kBuffer) {
+            if (!WriteAll(fd, buffer.data(), buffer.size(), deadline)) return false;
+            buffer.clear();
+            if (piece.size() >= kBuffer) return WriteAll(fd, piece.data(), piece.size(), deadline);
+        }
+        buffer += piece;
+        return true;
+    });
+    return ok && WriteAll(fd, buffer.data(), buffer.size(), deadline);
 }
 
 bool ReadAll(int fd, std::string& out) {
@@ -88,6 +145,15 @@ bool ReadAll(int fd, std::string& out) {
         }
         if (n == 0) return true;
         out.append(buf, static_cast<size_t>(n));
+    }
+}
+
+void OpenClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        // The lower ones are open by now, so the lowest free number is this one.
+        const int opened = open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd) close(opened);
     }
 }
 

@@ -2,8 +2,13 @@
 // rule they follow before they fork.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "platform/Clipboard.h"
 
 namespace kirramo::posix {
 
@@ -18,12 +23,36 @@ class LookupTeam;
 // threads cannot be counted): the caller then takes a road without fork.
 bool PrepareToFork(LookupTeam* lookups);
 
-// Writes all bytes to a pipe or file. A reader that went away gives false instead of
-// SIGPIPE ending this process.
-bool WriteAll(int fd, const char* data, size_t size);
+// A moment by which something must be done; none: no limit.
+using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+
+// The bytes of this process's own memory that are in RAM (not those of mapped files):
+// what a child forked now would keep of it. SIZE_MAX when unknown.
+size_t ResidentOwnBytes();
+
+// Writes all bytes to a pipe or file, each byte once. Where the descriptor would block
+// (O_NONBLOCK), waits with poll until it takes more, up to the deadline when one is
+// given (a descriptor that blocks in write is not held to it). False with errno set
+// when not all was written: a reader that went away (EPIPE, instead of SIGPIPE ending
+// this process), the deadline passed (ETIMEDOUT), or the write failed.
+bool WriteAll(int fd, const char* data, size_t size, Deadline deadline = std::nullopt);
+
+inline bool WriteAll(int fd, std::string_view text, Deadline deadline = std::nullopt) {
+    return WriteAll(fd, text.data(), text.size(), deadline);
+}
+
+// The same for a text in pieces, gathered in a buffer of its own so that small pieces
+// do not each cost a write; the whole text is never held at once.
+bool WriteAll(int fd, const TextPieces& text, Deadline deadline = std::nullopt);
 
 // Reads until end of file. False on a read error.
 bool ReadAll(int fd, std::string& out);
+
+// Opens each of the standard descriptors 0, 1 and 2 that is closed, on /dev/null, so
+// that no file that the program opens later takes its number (and receives what was
+// meant for standard output). Output and error are opened for reading only: what is
+// written to a standard output that the caller closed then fails instead of vanishing.
+void OpenClosedStandardDescriptors();
 
 // Closes every descriptor from `first` on.
 void CloseFrom(int first);

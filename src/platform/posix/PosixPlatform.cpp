@@ -140,7 +140,7 @@ std::string LockFilePath() {
 
 struct PosixPlatform::Impl {
     explicit Impl(PosixWiring w)
-        : wiring(std::move(w)), clipboard(LinuxClipboardSinks(wiring.lookups)) {}
+        : wiring(std::move(w)), clipboard(LinuxClipboardSinks()) {}
 
     PosixWiring wiring;
     ClipboardChooser clipboard;
@@ -442,6 +442,10 @@ bool PosixPlatform::SetClipboardText(const std::string& text) {
 bool PosixPlatform::SetClipboardPieces(const TextPieces& text) {
     return impl_->clipboard.SetClipboardPieces(text);
 }
+
+Placing PosixPlatform::PlaceText(const std::string& text) { return impl_->clipboard.PlaceText(text); }
+
+Placing PosixPlatform::PlacePieces(const TextPieces& text) { return impl_->clipboard.PlacePieces(text); }
 
 void PosixPlatform::MessageBox(const std::string& text) { impl_->ShowMessage(text); }
 

@@ -100,6 +100,8 @@ public:
     bool EmptyClipboard() override;
     bool SetClipboardText(const std::string& text) override;
     bool SetClipboardPieces(const TextPieces& text) override;
+    Placing PlaceText(const std::string& text) override;
+    Placing PlacePieces(const TextPieces& text) override;
     void MessageBox(const std::string& text) override;
     void SetWaitCursor(bool on) override;
 

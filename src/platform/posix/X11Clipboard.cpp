@@ -71,30 +71,29 @@ constexpr int kStaleTransferSeconds = 30;
 // How long the program waits for the owner to report that it holds the clipboard.
 constexpr int kOwnerReportMs = 15000;
 
-// The STRING form of the text when it differs from the UTF-8 bytes: Latin-1 when every
-// character has a Latin-1 code. Otherwise nothing, and STRING gives the UTF-8 bytes
-// unchanged: readers that ask for STRING are old, a Japanese text turned into question
-// marks would be lost, while UTF-8 bytes keep every character for a reader that
-// decodes them as UTF-8.
-std::optional<std::string> Latin1Text(const std::string& utf8) {
-    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
-        return std::nullopt;
-    std::string latin1;
-    latin1.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
+// The length of the STRING form of the text when it differs from the UTF-8 bytes: the
+// Latin-1 form, when every character has a Latin-1 code. Otherwise nothing, and STRING
+// gives the UTF-8 bytes unchanged: readers that ask for STRING are old, a Japanese text
+// turned into question marks would be lost, while UTF-8 bytes keep every character
+// for a reader that decodes them as UTF-8. The Latin-1 form itself is made piece by
+// piece as it is asked for, so the owner holds the text only once.
+std::optional<size_t> Latin1Size(const std::string& utf8) {
+    size_t size = 0;
+    bool wide = false;
+    for (size_t i = 0; i < utf8.size(); ++size) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80) {
-            latin1 += static_cast<char>(c);
             ++i;
         } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
                    (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
-            latin1 += static_cast<char>(((c & 0x03) << 6) | (utf8[i + 1] & 0x3F));
+            wide = true;
             i += 2;
         } else {
             return std::nullopt;
         }
     }
-    return latin1;
+    if (!wide) return std::nullopt;
+    return size;
 }
 
 int IgnoreXError(Display*, XErrorEvent*) {
@@ -111,7 +110,7 @@ int ExitOnLostDisplay(Display*) {
 class ClipboardOwner {
 public:
     ClipboardOwner(Display* d, std::string text)
-        : d_(d), utf8_(std::move(text)), latin1_(Latin1Text(utf8_)) {
+        : d_(d), utf8_(std::move(text)), latin1Size_(Latin1Size(utf8_)) {
         // All atoms in one round trip to the server.
         char* names[] = {const_cast<char*>("CLIPBOARD"),   const_cast<char*>("TARGETS"),
                          const_cast<char*>("MULTIPLE"),    const_cast<char*>("TIMESTAMP"),
@@ -192,10 +191,38 @@ private:
         Window requestor;
         Atom property;
         Atom type;
-        const std::string* data;
-        size_t offset;
+        bool latin1;    // the Latin-1 form of the text, else its UTF-8 bytes
+        size_t offset;  // where the next piece starts in the UTF-8 text
         time_t lastActivity;
     };
+
+    // The next piece of the text, at most one request long, from offset (a place in the
+    // UTF-8 text), in the form asked for; moves offset past it.
+    std::string_view Piece(bool latin1, size_t& offset) {
+        if (!latin1) {
+            const std::string_view piece = std::string_view(utf8_).substr(offset, chunk_);
+            offset += piece.size();
+            return piece;
+        }
+        // Latin1Size has checked every character: ASCII, or C2/C3 and one more byte.
+        piece_.clear();
+        while (offset < utf8_.size() && piece_.size() < chunk_) {
+            const unsigned char c = static_cast<unsigned char>(utf8_[offset]);
+            if (c < 0x80) {
+                piece_ += static_cast<char>(c);
+                ++offset;
+            } else {
+                piece_ += static_cast<char>(((c & 0x03) << 6) | (utf8_[offset + 1] & 0x3F));
+                offset += 2;
+            }
+        }
+        return piece_;
+    }
+
+    void PutPiece(Window requestor, Atom property, Atom type, std::string_view piece) {
+        XChangeProperty(d_, requestor, property, type, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(piece.data()), static_cast<int>(piece.size()));
+    }
 
     void Handle(const XEvent& ev) {
         switch (ev.type) {
@@ -257,34 +284,33 @@ private:
                             reinterpret_cast<unsigned char*>(&t), 1);
             return true;
         }
-        const std::string* data;
+        bool latin1 = false;
         Atom type;
         if (target == utf8String_ || target == textAtom_) {
             // TEXT leaves the encoding to the owner: UTF-8.
-            data = &utf8_;
             type = utf8String_;
         } else if (target == XA_STRING) {
-            data = latin1_ ? &*latin1_ : &utf8_;
+            latin1 = latin1Size_.has_value();
             type = XA_STRING;
         } else {
             return false;
         }
-        if (data->size() <= chunk_) {
-            XChangeProperty(d_, requestor, property, type, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(data->data()),
-                            static_cast<int>(data->size()));
+        const size_t size = latin1 ? *latin1Size_ : utf8_.size();
+        if (size <= chunk_) {
+            size_t offset = 0;
+            PutPiece(requestor, property, type, Piece(latin1, offset));
             return true;
         }
         if (!allowIncr) return false;
         // The requestor deletes the INCR property once it has read it; each delete asks
         // for the next piece (see Continue).
         XSelectInput(d_, requestor, PropertyChangeMask | StructureNotifyMask);
-        long total = static_cast<long>(std::min<size_t>(data->size(), LONG_MAX));
+        long total = static_cast<long>(std::min<size_t>(size, LONG_MAX));
         XChangeProperty(d_, requestor, property, incr_, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&total), 1);
         // A new request for the same property replaces an unfinished one.
         EndTransfer(requestor, property, false);
-        transfers_.push_back({requestor, property, type, data, 0, std::time(nullptr)});
+        transfers_.push_back({requestor, property, type, latin1, 0, std::time(nullptr)});
         return true;
     }
 
@@ -321,12 +347,9 @@ private:
         for (Transfer& t : transfers_) {
             if (t.requestor != requestor || t.property != property) continue;
             t.lastActivity = std::time(nullptr);
-            size_t n = std::min(chunk_, t.data->size() - t.offset);
-            XChangeProperty(d_, requestor, property, t.type, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(t.data->data() + t.offset),
-                            static_cast<int>(n));
-            t.offset += n;
-            if (n == 0) EndTransfer(requestor, property, true);
+            const std::string_view piece = Piece(t.latin1, t.offset);
+            PutPiece(requestor, property, t.type, piece);
+            if (piece.empty()) EndTransfer(requestor, property, true);
             return;
         }
     }
@@ -361,7 +384,8 @@ private:
 
     Display* d_;
     const std::string utf8_;
-    const std::optional<std::string> latin1_;
+    const std::optional<size_t> latin1Size_;  // set when STRING gives the Latin-1 form
+    std::string piece_;                       // the Latin-1 piece last made
     Window window_ = None;
     Time acquired_ = CurrentTime;
     size_t chunk_ = 0;
@@ -378,7 +402,7 @@ void Report(int fd, char c) {
 
 // The owner process: detached from the program's terminal, files and folder, it holds
 // the clipboard and serves it. Never returns.
-[[noreturn]] void OwnerMain(const std::string& text, int reportFd) {
+[[noreturn]] void OwnerMain(std::string text, int reportFd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -405,7 +429,7 @@ void Report(int fd, char c) {
         Report(reportFd, '0');
         _exit(1);
     }
-    ClipboardOwner owner(d, text);
+    ClipboardOwner owner(d, std::move(text));
     if (!owner.Acquire()) {
         Report(reportFd, '0');
         _exit(1);
@@ -417,8 +441,8 @@ void Report(int fd, char c) {
 
 // Forks the owner (through an intermediate child, so the owner is nobody's child
 // and never stays a zombie) and waits until it reports. Only for a process with one
-// thread.
-bool ForkOwner(const std::string& text) {
+// thread (PrepareToFork): the owner start, or a small run.
+bool ForkOwner(std::string text) {
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) return false;
     pid_t child = fork();
@@ -432,7 +456,7 @@ bool ForkOwner(const std::string& text) {
         setsid();
         pid_t owner = fork();
         if (owner != 0) _exit(owner < 0 ? 1 : 0);
-        OwnerMain(text, report[1]);
+        OwnerMain(std::move(text), report[1]);
     }
     close(report[1]);
     int status = 0;
@@ -457,10 +481,13 @@ bool ForkOwner(const std::string& text) {
     return answer == '1';
 }
 
-// Starts the program again as an owner start and hands it the text: a process with
-// several threads cannot fork safely. The start answers on its standard output, which
-// does not depend on this process being able to collect its exit status.
-bool SpawnOwner(const std::string& text) {
+// Starts the program afresh as an owner start (its name, argv[0], says so) and hands
+// it the text on a pipe: the owner is forked from that start, so it holds the text and
+// nothing else of the run, however much memory the run took, and threads of the run
+// do not matter. The start answers on its standard output, which does not depend on
+// this process being able to collect its exit status.
+template <class Text>
+bool SpawnOwner(const Text& text) {
     int input[2], answer[2];
     if (pipe2(input, O_CLOEXEC) != 0) return false;
     if (pipe2(answer, O_CLOEXEC) != 0) {
@@ -472,8 +499,9 @@ bool SpawnOwner(const std::string& text) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], 0);
     posix_spawn_file_actions_adddup2(&actions, answer[1], 1);
-    char name[] = "kirramo";
-    char* argv[] = {name, const_cast<char*>(kClipboardOwnerArgument), nullptr};
+    // Staying in the start folder would only keep its volume busy.
+    posix_spawn_file_actions_addchdir_np(&actions, "/");
+    char* argv[] = {const_cast<char*>(kClipboardOwnerArgument), nullptr};
     pid_t pid = 0;
     int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -481,7 +509,7 @@ bool SpawnOwner(const std::string& text) {
     close(answer[1]);
     char result = '0';
     if (rc == 0) {
-        WriteAll(input[1], text.data(), text.size());
+        WriteAll(input[1], text);
         close(input[1]);
         ssize_t n;
         do {
@@ -497,21 +525,45 @@ bool SpawnOwner(const std::string& text) {
     return result == '1';
 }
 
+// A process that holds no more than this of its own memory forks the owner itself:
+// the owner keeps every page the process had, which for a small run (two files) is less
+// than a megabyte, and a fork is quicker than a fresh start of the program.
+constexpr size_t kForkOwnerBelow = size_t{2} << 20;
+
+std::string Joined(const std::string& text) { return text; }
+std::string Joined(const TextPieces& text) { return text.Joined(); }
+
+// Starts the owner: forked from a small process with one thread, a fresh start of the
+// program otherwise, so that the owner never keeps the memory of a large run.
+template <class Text>
+bool StartOwner(const Text& text) {
+    if (ResidentOwnBytes() <= kForkOwnerBelow && PrepareToFork(nullptr)) return ForkOwner(Joined(text));
+    return SpawnOwner(text);
+}
+
+template <class Text>
+PlaceResult PlaceOnX11(const Text& text) {
+    if (StartOwner(text)) return {PlaceResult::Kind::Placed, {}};
+    // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
+    // there; the next road takes the text so that it is not lost.
+    if (X11DisplayReachable()) return {PlaceResult::Kind::Busy, {}};
+    const char* display = std::getenv("DISPLAY");
+    return {PlaceResult::Kind::Unreachable,
+            std::string("ディスプレイ「") + (display ? display : "") + "」に接続できません。"};
+}
+
 }  // namespace
 
 bool X11OwnerSink::Available() const { return DetectDisplay() == DisplayKind::X11; }
 
-PlaceResult X11OwnerSink::Place(const std::string& text) {
-    if (PrepareToFork(lookups_) ? ForkOwner(text) : SpawnOwner(text)) return PlaceResult::Placed;
-    // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
-    // there; the next road takes the text so that it is not lost.
-    return X11DisplayReachable() ? PlaceResult::Busy : PlaceResult::Unreachable;
-}
+PlaceResult X11OwnerSink::Place(const std::string& text) { return PlaceOnX11(text); }
+
+PlaceResult X11OwnerSink::Place(const TextPieces& text) { return PlaceOnX11(text); }
 
 int RunClipboardOwnerStart() {
     std::string text;
     // A start of its own runs on one thread; the rule is asked all the same.
-    const bool ok = ReadAll(0, text) && PrepareToFork(nullptr) && ForkOwner(text);
+    const bool ok = ReadAll(0, text) && PrepareToFork(nullptr) && ForkOwner(std::move(text));
     WriteAll(1, ok ? "1" : "0", 1);
     return ok ? 0 : 1;
 }
