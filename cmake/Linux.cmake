@@ -61,6 +61,8 @@ file(RELATIVE_PATH KIRRAMO_QT_MODULE_DIR "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTAL
 target_compile_definitions(kirramo_qthost PRIVATE KIRRAMO_QT_MODULE_DIR="${KIRRAMO_QT_MODULE_DIR}")
 
 add_executable(kirramo src/startup/main_linux.cpp)
+# What --version says.
+target_compile_definitions(kirramo PRIVATE KIRRAMO_VERSION="${PROJECT_VERSION}")
 target_link_libraries(kirramo PRIVATE kirramo_posix kirramo_qthost)
 add_dependencies(kirramo kirramo_qt)
 

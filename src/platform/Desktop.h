@@ -9,6 +9,11 @@
 
 namespace kirramo {
 
+// What the command line asks of a start. Keys: nothing, the held keys decide as they
+// always have; the others ask for what Shift (the names), Ctrl (the full paths) or
+// Shift and Ctrl (the settings window) held would, and no key is read then.
+enum class LaunchRequest { Keys, Names, Paths, Window };
+
 class Desktop {
 public:
     virtual ~Desktop() = default;

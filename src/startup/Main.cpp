@@ -22,10 +22,23 @@ LaunchCode ReadLaunchKeys(Session& session, Platform& platform) {
     const bool control = platform.IsKeyHeld(Platform::Key::Control);
     if (shift && control) return kLaunchWindow;
     if (!shift && !control) return kLaunchSettings;
-    // The preset's values are in the options table; on this road the settings file is
-    // never read, so the options it keeps still hold their start-up values.
-    WritePreset(shift ? QuickPreset::Shift : QuickPreset::Ctrl, session.options);
-    return kLaunchPreset;
+    return ReadLaunch(shift ? LaunchRequest::Names : LaunchRequest::Paths, session, platform);
+}
+
+LaunchCode ReadLaunch(LaunchRequest request, Session& session, Platform& platform) {
+    switch (request) {
+    case LaunchRequest::Keys:
+        break;
+    case LaunchRequest::Names:
+    case LaunchRequest::Paths:
+        // The preset's values are in the options table; on this road the settings file
+        // is never read, so the options it keeps still hold their start-up values.
+        WritePreset(request == LaunchRequest::Names ? QuickPreset::Shift : QuickPreset::Ctrl, session.options);
+        return kLaunchPreset;
+    case LaunchRequest::Window:
+        return kLaunchWindow;
+    }
+    return ReadLaunchKeys(session, platform);
 }
 
 RunOutcome RunWithWindowOptions(Session& session, Platform& platform) {
@@ -36,10 +49,10 @@ RunOutcome RunWithWindowOptions(Session& session, Platform& platform) {
     return RunCollectPaths(session.options, platform);
 }
 
-int Main(Session& session, Platform& platform, WindowHost& windows) {
+int Main(Session& session, Platform& platform, WindowHost& windows, LaunchRequest request) {
     if (platform.AnotherInstanceRunning()) return kExitAnotherInstance;
 
-    switch (ReadLaunchKeys(session, platform)) {
+    switch (ReadLaunch(request, session, platform)) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor
         // written, and SettingsLoaded stays off.

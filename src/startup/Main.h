@@ -29,12 +29,21 @@ RunOutcome RunWithWindowOptions(Session& session, Platform& platform);
 
 // The exit status of a start that ended at once because another instance runs. The
 // other statuses are a run's outcome (RunOutcome): 0 the text is in its place, 1 a
-// selected path does not exist, 2 the text could not be placed.
+// selected path does not exist, 2 the text could not be placed; and the Linux
+// program's 4 for a command line it does not understand (posix::kExitWrongOption).
 inline constexpr int kExitAnotherInstance = 3;
+
+// The launch that the command line asked for: Names and Paths write the quick preset
+// of Shift or of Ctrl into the options, Window asks for the window; Keys reads the held
+// keys (ReadLaunchKeys). A request given wins over the keys, which are then not read.
+LaunchCode ReadLaunch(LaunchRequest request, Session& session, Platform& platform);
 
 // Runs one start and returns the process exit status: a run's outcome, 0 when the
 // settings window was shown (it tells the user itself how its run went), or
 // kExitAnotherInstance: a second instance ends at once, without touching anything.
-int Main(Session& session, Platform& platform, WindowHost& windows);
+// The request is what the Linux program's options asked for; the Windows program has
+// none and leaves it to the keys.
+int Main(Session& session, Platform& platform, WindowHost& windows,
+         LaunchRequest request = LaunchRequest::Keys);
 
 }  // namespace kirramo

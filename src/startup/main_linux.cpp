@@ -26,6 +26,11 @@ int main(int argc, char** argv) {
     if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
         return posix::RunClipboardOwnerStart();
 
+    // The options come out of the command line before the paths are made absolute:
+    // --help, --version and a wrong option are answered here, and nothing else runs.
+    posix::CommandLine line = posix::ReadCommandLine(posix::ArgumentsAfterName(argc, argv));
+    if (line.answer != posix::CommandLine::Answer::None) return posix::AnswerCommandLine(line, KIRRAMO_VERSION);
+
     // A second thread shares the size and time look-ups of a listing's entries (the size
     // and time columns of benchmark scenario P2). It starts with the first large listing
     // and is stopped by PrepareToFork before the program forks (the message box's
@@ -43,9 +48,9 @@ int main(int argc, char** argv) {
         kirramo::ShowMessageBoxWithQt(text, [&lookups] { return posix::PrepareToFork(&lookups); });
     };
 
-    posix::PosixPlatform platform(argc, argv, std::move(wiring));
+    posix::PosixPlatform platform(std::move(line.paths), std::move(wiring));
     kirramo::Session session;
     // The settings window comes from the Qt module too, loaded only when it is shown.
     kirramo::QtModuleWindowHost windows;
-    return kirramo::Main(session, platform, windows);
+    return kirramo::Main(session, platform, windows, line.launch);
 }

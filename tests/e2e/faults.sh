@@ -112,7 +112,8 @@ f = open(sys.argv[1], "a"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"
 }
 
 # A file named like the owner's hidden start, given on the command line (relative to
-# the current folder), is a path like any other.
+# the current folder; after "--" where it starts with "-"), is a path like any other.
+# Before "--" it is an option not understood, never the owner's start.
 hidden_argument() {
   local h="$work/隠し"
   mkdir -p "$h"
@@ -120,11 +121,16 @@ hidden_argument() {
   for name in --kirramo-clipboard-owner kirramo-clipboard-owner; do
     printf 'x' >"$h/$name"
     status=0
-    (cd "$h" && limited 60 env -u DISPLAY -u WAYLAND_DISPLAY "$KIRRAMO_BIN" "$name" \
+    (cd "$h" && limited 60 env -u DISPLAY -u WAYLAND_DISPLAY "$KIRRAMO_BIN" -- "$name" \
       </dev/null >"$work/out" 2>"$work/err") || status=$?
     expect_file "a path named $name: its line" "$work/out" '%s' "$h/$name"
     check "a path named $name: status 0" test "$status" -eq 0
   done
+  status=0
+  (cd "$h" && limited 60 env -u DISPLAY -u WAYLAND_DISPLAY "$KIRRAMO_BIN" --kirramo-clipboard-owner \
+    </dev/null >"$work/out" 2>"$work/err") || status=$?
+  check "--kirramo-clipboard-owner before \"--\": an option not understood (status 4)" test "$status" -eq 4
+  check "--kirramo-clipboard-owner before \"--\": nothing on standard output" test ! -s "$work/out"
 }
 
 # fake_wl_copy BODY: a wl-copy of this script's own, first on PATH for the Wayland

@@ -211,6 +211,24 @@ clip
 expect_file "Ctrl: paths on the clipboard" "$work/clip" '%s\r\n%s\r\n' "$d/b.txt" "$d/sub"
 check "Ctrl: settings file unchanged" cmp -s "$work/stored" "$settings_file"
 
+# An option wins over the keys: Shift held with --paths gives the full paths.
+xdotool keydown shift
+start --paths "$d/sub" "$d/b.txt"
+finish_run
+xdotool keyup shift
+check "Shift with --paths: program ends with status 0" test "$status" -eq 0
+clip
+expect_file "Shift with --paths: paths on the clipboard" "$work/clip" '%s\r\n%s\r\n' "$d/b.txt" "$d/sub"
+check "Shift with --paths: settings file unchanged" cmp -s "$work/stored" "$settings_file"
+
+# --window without keys: the window, although the stored settings hide it.
+settings GMenu=True
+start --window "$d/b.txt"
+check "--window: window shown although GMenu is on" wait_window
+[ -n "$win" ] && press Escape
+finish_run
+check "--window: Esc ends the program" test "$status" -eq 0
+
 # Shift and Ctrl held: the window, although the stored settings hide it.
 settings GMenu=True
 cp "$settings_file" "$work/stored"

@@ -166,6 +166,50 @@ TEST_F(MainTest, QuickPresetRunsAtOnceWithoutTheSettingsFile) {
     EXPECT_EQ(windows.shown, 0);
 }
 
+TEST_F(MainTest, ARequestFromTheCommandLineWinsOverTheKeys) {
+    // Stored settings that would change every line and run at once without the window.
+    const std::string stored =
+        SettingsText(OptionSet::Designed()) + "GUpper=True\r\nGPrefix=<\r\nGFolder=True\r\nGMenu=True\r\n";
+    const struct {
+        LaunchRequest request;
+        bool shift, control;
+        const char* clipboard;  // nullptr: nothing placed
+        int shown, settingsReads;
+    } cases[] = {
+        {LaunchRequest::Names, false, false, "file.txt\r\nsub\r\n", 0, 0},
+        {LaunchRequest::Names, false, true, "file.txt\r\nsub\r\n", 0, 0},
+        {LaunchRequest::Paths, true, false, "C:\\dir\\file.txt\r\nC:\\dir\\sub\r\n", 0, 0},
+        {LaunchRequest::Paths, true, true, "C:\\dir\\file.txt\r\nC:\\dir\\sub\r\n", 0, 0},
+        // The window although the settings say to run at once.
+        {LaunchRequest::Window, false, false, nullptr, 1, 1},
+        {LaunchRequest::Window, true, false, nullptr, 1, 1},
+        // No request: the keys, as before.
+        {LaunchRequest::Keys, true, false, "file.txt\r\nsub\r\n", 0, 0},
+    };
+    for (const auto& c : cases) {
+        FakePlatform p;
+        p.AddFile("C:\\dir\\file.txt");
+        p.AddFolder("C:\\dir\\sub");
+        p.commandLine = fs.commandLine;
+        p.settingsText = stored;
+        p.shiftHeld = c.shift;
+        p.controlHeld = c.control;
+        Session s;
+        FakeWindows w;
+        const int request = static_cast<int>(c.request);
+        EXPECT_EQ(Main(s, p, w, c.request), 0) << request;
+        EXPECT_EQ(p.clipboard.has_value(), c.clipboard != nullptr) << request;
+        if (c.clipboard) EXPECT_EQ(*p.clipboard, c.clipboard) << request;
+        EXPECT_EQ(w.shown, c.shown) << request;
+        EXPECT_EQ(p.settingsReads, c.settingsReads) << request;
+        EXPECT_EQ(p.settingsWrites, 0) << request;
+        EXPECT_EQ(p.settingsText, stored) << request;
+        // A request given reads no key.
+        if (c.request != LaunchRequest::Keys) EXPECT_TRUE(p.keyQueries.empty()) << request;
+        if (c.shown) EXPECT_TRUE(w.optionsWhenShown.GMenu) << request;
+    }
+}
+
 TEST_F(MainTest, NoKeyAndMenuHiddenRunsAtOnceWithTheStoredSettings) {
     StoredSettings("GMenu=True\r\nGName=True\r\nGUpper=True\r\n");
     EXPECT_EQ(Run(), 0);

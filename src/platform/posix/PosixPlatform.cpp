@@ -180,11 +180,111 @@ struct PosixPlatform::Impl {
     }
 };
 
+std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(argv[i] ? argv[i] : "");
+    return arguments;
+}
+
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
+    static const struct {
+        const char* option;
+        LaunchRequest launch;
+    } kLaunches[] = {
+        {"--names", LaunchRequest::Names},
+        {"--paths", LaunchRequest::Paths},
+        {"--window", LaunchRequest::Window},
+    };
+    CommandLine line;
+    bool help = false, version = false, optionsEnded = false;
+    std::string launchOption;
+    for (const std::string& arg : arguments) {
+        if (optionsEnded || arg.empty() || arg[0] != '-') {
+            line.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help") {
+            help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            version = true;
+            continue;
+        }
+        bool known = false;
+        for (const auto& l : kLaunches) {
+            if (arg != l.option) continue;
+            known = true;
+            // The same option twice asks for the same; two different ones cannot both
+            // be done.
+            if (line.launch != LaunchRequest::Keys && line.launch != l.launch && line.wrong.empty()) {
+                line.wrong = arg;
+                line.conflicting = launchOption;
+            }
+            line.launch = l.launch;
+            launchOption = arg;
+        }
+        if (!known && line.wrong.empty()) line.wrong = arg;
+    }
+    if (!line.wrong.empty())
+        line.answer = CommandLine::Answer::WrongOption;
+    else if (help)
+        line.answer = CommandLine::Answer::Help;
+    else if (version)
+        line.answer = CommandLine::Answer::Version;
+    return line;
+}
+
+std::string UsageText() {
+    return "使い方: kirramo [オプション] [--] ファイルやフォルダのパス...\n"
+           "\n"
+           "選んだファイルやフォルダのパスや名前を、まとめてクリップボードにコピーします。\n"
+           "オプションがなければ、起動時に押しているキー（X11 のみ）と保存した設定に従います。\n"
+           "\n"
+           "  --names    名前だけをすぐにコピーします（Shift を押して起動したときと同じ）。\n"
+           "  --paths    フルパスをすぐにコピーします（Ctrl を押して起動したときと同じ）。\n"
+           "  --window   設定ウィンドウを出します（Shift + Ctrl と同じ。「メニュー非表示」でも）。\n"
+           "  --help     この説明を表示して終わります。\n"
+           "  --version  バージョンを表示して終わります。\n"
+           "  --         オプションの終わりです。後ろはすべてパスです（「-」で始まる名前に）。\n"
+           "\n"
+           "オプションは押しているキーより優先されます。\n"
+           "終了コード: 0 コピーできた、1 パスが見つからない、2 文字列を置けなかった、\n"
+           "3 ほかの Kirramo が動いている、4 オプションの誤り。\n"
+           "詳しくは how to use.txt（設定ウィンドウの Help）をご覧ください。\n";
+}
+
+int AnswerCommandLine(const CommandLine& line, const std::string& version) {
+    switch (line.answer) {
+    case CommandLine::Answer::None:
+        break;
+    case CommandLine::Answer::Help:
+        return WriteAll(1, UsageText()) ? 0 : 2;
+    case CommandLine::Answer::Version:
+        return WriteAll(1, "kirramo " + version + "\n") ? 0 : 2;
+    case CommandLine::Answer::WrongOption:
+        if (line.conflicting.empty())
+            WriteToStandardError("kirramo: 使えないオプションです: " + line.wrong +
+                                 "\n使い方は kirramo --help で表示されます。");
+        else
+            WriteToStandardError("kirramo: " + line.conflicting + " と " + line.wrong +
+                                 " は一緒に使えません。\n使い方は kirramo --help で表示されます。");
+        return kExitWrongOption;
+    }
+    return 0;
+}
+
 PosixPlatform::PosixPlatform(int argc, char** argv, PosixWiring wiring)
+    : PosixPlatform(ArgumentsAfterName(argc, argv), std::move(wiring)) {}
+
+PosixPlatform::PosixPlatform(std::vector<std::string> arguments, PosixWiring wiring)
     : impl_(std::make_unique<Impl>(std::move(wiring))) {
     std::string cwd;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i] ? argv[i] : "";
+    for (std::string& arg : arguments) {
         if (!arg.empty() && arg[0] != '/') {
             // A relative path is taken against the current folder, so that the path
             // forms and the part below a selected folder work on it.

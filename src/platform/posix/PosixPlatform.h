@@ -36,6 +36,43 @@ std::string ShareOfMount(const MountEntry& mount);
 // Nothing for a relative path or when no mount point fits.
 const MountEntry* MountOfPath(const std::vector<MountEntry>& mounts, std::string_view path);
 
+// The Linux program's command line, its options taken out. Options come before "--";
+// every argument after it, and every argument before it that does not start with "-",
+// is a path. Paths from file managers are absolute, so none of them starts with "-";
+// a relative one that does is given after "--".
+struct CommandLine {
+    enum class Answer {
+        None,         // run: the launch asked for, on the paths
+        Help,         // --help: the usage on standard output, nothing else
+        Version,      // --version: the version on standard output, nothing else
+        WrongOption,  // an option not understood, or two launches that exclude each other
+    };
+    Answer answer = Answer::None;
+    LaunchRequest launch = LaunchRequest::Keys;  // --names, --paths, --window
+    std::string wrong;                           // WrongOption: the offending argument
+    std::string conflicting;                     // WrongOption: the earlier launch it clashes with
+    std::vector<std::string> paths;              // in the order given
+};
+
+// The arguments after the program's name (none when even the name is missing).
+std::vector<std::string> ArgumentsAfterName(int argc, char** argv);
+
+// Reads the arguments after the program's name. An option not understood wins over
+// --help and --version; --help wins over --version.
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
+
+// The exit status of a command line with an option that is not understood.
+inline constexpr int kExitWrongOption = 4;
+
+// Answers --help, --version or a wrong option (anything but Answer::None): the usage
+// or "kirramo <version>" on standard output, or a short message on standard error.
+// Returns the exit status: 0, kExitWrongOption, or 2 when standard output could not
+// be written.
+int AnswerCommandLine(const CommandLine& line, const std::string& version);
+
+// The usage that --help writes, in Japanese.
+std::string UsageText();
+
 class LookupTeam;
 
 // What the program's entry hands the backend: the process-wide set-up stays in sight
@@ -52,6 +89,11 @@ struct PosixWiring {
 
 class PosixPlatform : public Platform {
 public:
+    // The arguments are the paths the program was given (CommandLine::paths): each
+    // relative one is taken against the current folder, and all are made plain by
+    // their text ("a/./b/" is "a/b").
+    PosixPlatform(std::vector<std::string> arguments, PosixWiring wiring = {});
+    // The same for every argument after the program's name.
     PosixPlatform(int argc, char** argv, PosixWiring wiring = {});
     ~PosixPlatform() override;
     PosixPlatform(const PosixPlatform&) = delete;
