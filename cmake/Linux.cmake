@@ -85,8 +85,8 @@ add_custom_command(OUTPUT ${KIRRAMO_ICON_FILES}
 add_custom_target(kirramo_icon_files ALL DEPENDS ${KIRRAMO_ICON_FILES})
 
 # cmake --install: the program, its usage text and icon, the desktop entry (offered
-# under "Open with"), Dolphin's context-menu action, and the Nautilus script and the
-# Thunar action that the usage text tells how to enable.
+# under "Open with"), Dolphin's context-menu actions, and the Nautilus scripts and the
+# Thunar actions that the usage text tells how to enable.
 install(TARGETS kirramo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS kirramo_qt LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kirramo)
 install(FILES "data/how to use.txt" DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo)
@@ -94,5 +94,10 @@ install(DIRECTORY ${KIRRAMO_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icon
 install(FILES data/kirramo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # Executable: newer Dolphins trust a service menu only then.
 install(PROGRAMS data/kirramo-copy-paths.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
-install(PROGRAMS "data/nautilus/Kirramo でパスをコピー" DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo/nautilus)
+# The Nautilus scripts: one body under four names in a folder "Kirramo" (Nautilus's
+# submenu); each name chooses its road.
+foreach(name "パスをコピー" "名前をコピー" "フルパスをコピー" "Kirramo の設定…")
+  install(PROGRAMS data/nautilus/kirramo-nautilus DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo/nautilus/Kirramo
+    RENAME "${name}")
+endforeach()
 install(FILES data/thunar/uca.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo/thunar)

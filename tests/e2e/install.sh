@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # cmake --install into a private prefix: the program and its Qt module, the usage
 # text, the icon at three sizes, the desktop entry (valid, the program of no file type,
-# offered among all programs) and Dolphin's action (valid), the Nautilus script (all
-# selected names whole, line breaks included, in one start without delay) and the
-# Thunar action.
+# offered among all programs) and Dolphin's actions (valid), the Nautilus scripts (all
+# selected names whole, line breaks included, in one start without delay, each with its
+# road's option) and the Thunar actions: a submenu "Kirramo" with four roads in each.
 source "$(dirname "$0")/lib/common.bash"
 
 build=$(dirname "$KIRRAMO_BIN")
@@ -41,7 +41,13 @@ check "desktop entry: Exec with all files" grep -qx 'Exec=kirramo %F' "$entry"
 check "desktop entry: not listed on its own" grep -qx 'NoDisplay=true' "$entry"
 # No file type: a file manager never opens a file or folder with Kirramo on its own.
 check "desktop entry: no MimeType" sh -c "! grep -q '^MimeType' '$entry'"
-check "Dolphin action: its name" grep -qx 'Name=Kirramo でパスをコピー' "$menu"
+check "Dolphin actions: in a submenu Kirramo" grep -qx 'X-KDE-Submenu=Kirramo' "$menu"
+# roads: the entries' names and options, as the three file managers offer them.
+roads=("パスをコピー|" "名前をコピー|--names " "フルパスをコピー|--paths " "Kirramo の設定…|--window ")
+for road in "${roads[@]}"; do
+  check "Dolphin action ${road%%|*}" grep -qx "Name=${road%%|*}" "$menu"
+  check "Dolphin action ${road%%|*}: its command" grep -qx "Exec=kirramo ${road#*|}%F" "$menu"
+done
 check "Dolphin action: executable" test -x "$menu"
 if command -v desktop-file-validate >/dev/null; then
   check "desktop entry is valid" desktop-file-validate "$entry"
@@ -84,15 +90,25 @@ else
 fi
 
 thunar="$share/kirramo/thunar/uca.xml"
-check "Thunar action: command with all files" grep -q '<command>kirramo %F</command>' "$thunar"
+for road in "${roads[@]}"; do
+  check "Thunar action ${road%%|*}" grep -q "<name>${road%%|*}</name>" "$thunar"
+  check "Thunar action ${road%%|*}: command with all files" \
+    grep -q "<command>kirramo ${road#*|}%F</command>" "$thunar"
+done
+check "Thunar actions: in a submenu Kirramo" test "$(grep -c '<submenu>Kirramo</submenu>' "$thunar")" -eq 4
 if command -v xmllint >/dev/null; then
   check "Thunar action is well-formed" xmllint --noout "$thunar"
 fi
 
-# The Nautilus script hands every path of the selection, one a line, to one start of
-# the installed program (no display here: the text comes on standard output).
-script="$share/kirramo/nautilus/Kirramo でパスをコピー"
-check "Nautilus script executable" test -x "$script"
+# The Nautilus scripts, in a folder Kirramo (Nautilus's submenu), one per road.
+scripts="$share/kirramo/nautilus/Kirramo"
+for road in "${roads[@]}"; do
+  check "Nautilus script ${road%%|*} executable" test -x "$scripts/${road%%|*}"
+done
+check "Nautilus scripts: four" test "$(find "$scripts" -type f | wc -l)" -eq 4
+# "パスをコピー" hands every path of the selection, one a line, to one start of the
+# installed program (no display here: the text comes on standard output).
+script="$scripts/パスをコピー"
 d="$work/選択 'した' \"もの\""
 mkdir -p "$d/フォルダ"
 printf 'x' >"$d/b.txt"
@@ -173,7 +189,7 @@ broken=$'改行の\nある名前.txt'
 printf 'x' >"$d/$broken"
 nautilus "$(uri "$d")" "$d" "$broken" "a b.txt" "フォルダ"
 check "Nautilus script with arguments: status 0" test "$status" -eq 0
-expect_argv "Nautilus script: every name whole, as its argument" "$broken" "a b.txt" "フォルダ"
+expect_argv "Nautilus script: every name whole, as its argument" -- "$broken" "a b.txt" "フォルダ"
 # The installed program on it: the name taken against the working folder, intact.
 status=0
 env -C "$d" PATH="$prefix/bin:$PATH" NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$d/$broken"$'\n' \
@@ -193,19 +209,38 @@ names=()
 for ((i = 0; i < 4000; i++)); do names+=("f$i"); done
 nautilus "$(uri "$many")" "$many" "${names[@]}"
 check "Nautilus script with 4,000 names: status 0" test "$status" -eq 0
-expect_argv "Nautilus script: 4,000 names from the arguments" "${names[@]}"
+expect_argv "Nautilus script: 4,000 names from the arguments" -- "${names[@]}"
 check "Nautilus script: 4,000 names within 1 s (took $took ms)" test "$took" -lt 1000
 paths=("${names[@]/#/$many/}")
 timed env -C "$many" PATH="$work/stand-in:$PATH" KIRRAMO_ARGV="$work/argv" \
   NAUTILUS_SCRIPT_SELECTED_FILE_PATHS="$(printf '%s\n' "${paths[@]}")" timeout 60 "$script"
-expect_argv "Nautilus script: 4,000 paths from the lines" "${paths[@]}"
+expect_argv "Nautilus script: 4,000 paths from the lines" -- "${paths[@]}"
 check "Nautilus script: 4,000 lines within 1 s (took $took ms)" test "$took" -lt 1000
 
 # A folder that is not local (the working folder is another one): the paths of the
 # lines rather than the relative names. Search results: the absolute names as given.
 nautilus "sftp://host/srv/%E5%85%B1%E6%9C%89" "$d" "a b.txt" "b.txt"
-expect_argv "Nautilus script, remote folder: the paths of the lines" "$d/a b.txt" "$d/b.txt"
+expect_argv "Nautilus script, remote folder: the paths of the lines" -- "$d/a b.txt" "$d/b.txt"
 nautilus "x-nautilus-search:///" "$d" "$d/a b.txt" "$d/$broken"
-expect_argv "Nautilus script, search results: absolute names as given" "$d/a b.txt" "$d/$broken"
+expect_argv "Nautilus script, search results: absolute names as given" -- "$d/a b.txt" "$d/$broken"
+
+# Each road's script: its option, then "--" and the names, so that a name that starts
+# with "-" stays a name.
+printf 'x' >"$d/-x.txt"
+for road in "${roads[@]}"; do
+  script="$scripts/${road%%|*}"
+  option=${road#*|}
+  nautilus "$(uri "$d")" "$d" "-x.txt" "b.txt"
+  # shellcheck disable=SC2086
+  expect_argv "Nautilus script ${road%%|*}: its option, the names after --" $option -- "-x.txt" "b.txt"
+done
+# The installed program through "名前をコピー": the names, the stored settings aside.
+settings GUpper=True
+status=0
+env -C "$d" PATH="$prefix/bin:$PATH" NAUTILUS_SCRIPT_CURRENT_URI="$(uri "$d")" \
+  env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$scripts/名前をコピー" "-x.txt" "フォルダ" \
+  >"$work/out" 2>"$work/err" || status=$?
+check "Nautilus script 名前をコピー: status 0" test "$status" -eq 0
+expect_file "Nautilus script 名前をコピー: the names" "$work/out" '%s\r\n%s\r\n' "-x.txt" "フォルダ"
 
 report
