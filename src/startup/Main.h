@@ -24,17 +24,20 @@ LaunchCode ReadLaunchKeys(Session& session, Platform& platform);
 
 // The run that the window would start when there is no desktop to show it on: the
 // controls as the window would load them, stored as its Get command stores them, then
-// the collection. Nothing is saved.
-RunOutcome RunWithWindowOptions(Session& session, Platform& platform);
+// the collection (through the driver, when one is given). Nothing is saved, also when
+// the run is cancelled.
+RunOutcome RunWithWindowOptions(Session& session, Platform& platform, RunDriver* runs = nullptr);
 
 // The exit status of a start that ended at once because another instance runs. The
 // other statuses are a run's outcome (RunOutcome): 0 the text is in its place, 1 a
-// selected path does not exist, 2 the text could not be placed.
+// selected path does not exist, 2 the text could not be placed, 4 the run was cancelled.
 inline constexpr int kExitAnotherInstance = 3;
 
 // Runs one start and returns the process exit status: a run's outcome, 0 when the
 // settings window was shown (it tells the user itself how its run went), or
 // kExitAnotherInstance: a second instance ends at once, without touching anything.
-int Main(Session& session, Platform& platform, WindowHost& windows);
+// The runs without a window go through `runs` when given: a run there can be cancelled,
+// and then nothing is placed and nothing saved, as on that road without a run.
+int Main(Session& session, Platform& platform, WindowHost& windows, RunDriver* runs = nullptr);
 
 }  // namespace kirramo
