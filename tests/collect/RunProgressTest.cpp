@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <set>
+#include <string>
 
 #include "collect/CollectPaths.h"
 #include "fake/FakePlatform.h"
@@ -12,14 +13,23 @@
 namespace kirramo {
 namespace {
 
-// Runs the collection here and lets the test reach the run's progress.
+// Runs the collection here, lets the test reach the run's progress while it runs, and
+// keeps what the progress showed at its end (the run's progress goes with the run).
 struct InlineDriver : RunDriver {
-    RunProgress* progress = nullptr;
-    bool cancelAtStart = false;  // as a stop that comes before the first path
+    struct Seen {
+        uint64_t lines = 0, folders = 0, pathsTotal = 0, pathsDone = 0;
+        std::string folder;
+        bool cancelled = false;
+    };
+    RunProgress* progress = nullptr;  // only while the collection runs
+    bool cancelAtStart = false;       // as a stop that comes before the first path
+    Seen atEnd;
     void Collect(RunProgress& p, const std::function<void()>& collect) override {
         progress = &p;
         if (cancelAtStart) p.Cancel();
         collect();
+        atEnd = {p.Lines(), p.Folders(), p.PathsTotal(), p.PathsDone(), p.Folder(), p.Cancelled()};
+        progress = nullptr;
     }
 };
 
@@ -57,19 +67,19 @@ struct RunProgressTest : ::testing::Test {
 TEST_F(RunProgressTest, CountsLinesFoldersAndPathsOfAWholeRun) {
     fs.commandLine = "C:\\top C:\\top\\a\\f1.txt";
     ASSERT_EQ(RunCollectPaths(o, fs, &driver), kRunPlaced);
-    const RunProgress& p = *driver.progress;
-    EXPECT_EQ(p.Lines(), 22u);    // 21 files below C:\top, then the one file
-    EXPECT_EQ(p.Folders(), 7u);   // top, a, b, c and their deep folders
-    EXPECT_EQ(p.PathsTotal(), 2u);
-    EXPECT_EQ(p.PathsDone(), 2u);
-    EXPECT_EQ(p.Folder(), "C:\\top\\c\\deep");
-    EXPECT_FALSE(p.Cancelled());
+    const InlineDriver::Seen& p = driver.atEnd;
+    EXPECT_EQ(p.lines, 22u);    // 21 files below C:\top, then the one file
+    EXPECT_EQ(p.folders, 7u);   // top, a, b, c and their deep folders
+    EXPECT_EQ(p.pathsTotal, 2u);
+    EXPECT_EQ(p.pathsDone, 2u);
+    EXPECT_EQ(p.folder, "C:\\top\\c\\deep");
+    EXPECT_FALSE(p.cancelled);
 
     o.GFolder = false;
     o.GDir = true;
     fs.commandLine = "C:\\top";
     ASSERT_EQ(RunCollectPaths(o, fs, &driver), kRunPlaced);
-    EXPECT_EQ(driver.progress->Lines(), 6u);  // a, b, c and each deep
+    EXPECT_EQ(driver.atEnd.lines, 6u);  // a, b, c and each deep
 }
 
 TEST_F(RunProgressTest, CancelStopsTheListingAndLeavesTheClipboardAndMessagesAlone) {
