@@ -185,8 +185,7 @@ bool PlaceLines(const OptionSet& o, Platform& platform, const std::vector<std::s
     return false;
 }
 
-RunOutcome RunCollectPaths(const OptionSet& o, Platform& platform) {
-    platform.EmptyClipboard();
+RunOutcome RunCollectPaths(const OptionSet& o, Platform& platform, RunDriver* driver) {
     WaitCursor waitCursor(platform);
 
     std::vector<std::string> paths;
@@ -206,50 +205,66 @@ RunOutcome RunCollectPaths(const OptionSet& o, Platform& platform) {
     OutputSorter sorter(platform, platform.Separator());
     ShareCache shares;
     FolderSet listedFolders;
+    RunProgress progress;
+    progress.SetPathsTotal(paths.size());
     const ItemContext context{o, platform, platform, shares,
-                              [&platform](const std::string& text) { platform.MessageBox(text); }};
+                              [&platform](const std::string& text) { platform.MessageBox(text); }, &progress};
 
-    for (const std::string& path : paths) {
-        std::optional<EntryInfo> entry;
-        try {
-            entry = platform.Stat(path, wanted);
-        } catch (const std::exception&) {
-            entry.reset();
-        }
-        if (!entry) {
-            platform.MessageBox(MissingPathMessage(paths));
-            missing = true;
-            break;
-        }
+    const auto collect = [&] {
+        for (const std::string& path : paths) {
+            if (progress.Cancelled()) return;
+            std::optional<EntryInfo> entry;
+            try {
+                entry = platform.Stat(path, wanted);
+            } catch (const std::exception&) {
+                entry.reset();
+            }
+            if (!entry) {
+                missing = true;
+                return;
+            }
 
-        // The folder that holds the selected path, in the form of its lines. A path
-        // whose base cannot be made keeps the base of the path before it.
-        Absorbed([&] { base = SelectionBase(context, path); });
-        const ItemMode mode = ClassifyPath(o, *entry);
-        lastMode = mode;
-        switch (mode) {
-            case kModeItem:
-                lines.emplace_back();
-                Absorbed([&] { lines.back() = FormatItem(context, base, path, *entry); });
-                break;
-            case kModeSubfolders:
-                Absorbed([&] { ListSubfolders(context, base, path, lines, &sorter); });
-                break;
-            case kModeFolderFiles:
-                Absorbed([&] { ListFolderFiles(context, base, path, listedFolders, lines, &sorter); });
-                break;
-            case kModeTreeFolders:
-            case kModeTreeFiles:
-                Absorbed([&] { RunTree(context, platform, path, lines, mode == kModeTreeFiles); });
-                break;
+            // The folder that holds the selected path, in the form of its lines. A path
+            // whose base cannot be made keeps the base of the path before it.
+            Absorbed([&] { base = SelectionBase(context, path); });
+            const ItemMode mode = ClassifyPath(o, *entry);
+            lastMode = mode;
+            switch (mode) {
+                case kModeItem:
+                    lines.emplace_back();
+                    Absorbed([&] { lines.back() = FormatItem(context, base, path, *entry); });
+                    break;
+                case kModeSubfolders:
+                    Absorbed([&] { ListSubfolders(context, base, path, lines, &sorter); });
+                    break;
+                case kModeFolderFiles:
+                    Absorbed([&] { ListFolderFiles(context, base, path, listedFolders, lines, &sorter); });
+                    break;
+                case kModeTreeFolders:
+                case kModeTreeFiles:
+                    progress.EnterFolder(path);
+                    Absorbed([&] { RunTree(context, platform, path, lines, mode == kModeTreeFiles); });
+                    break;
+            }
+            sorter.LinesAdded(lines);
+            progress.SetLines(lines.size() - 1);
+            progress.PathDone();
         }
-        sorter.LinesAdded(lines);
-    }
+    };
+    if (driver)
+        driver->Collect(progress, collect);
+    else
+        collect();
 
+    if (progress.Cancelled()) return kRunCancelled;
+    if (missing) platform.MessageBox(MissingPathMessage(paths));
     if (!PlaceLines(o, platform, lines, lastMode, sorter)) return kRunNotPlaced;
     return missing ? kRunPathMissing : kRunPlaced;
 }
 
-bool CollectPaths(const OptionSet& o, Platform& platform) { return RunCollectPaths(o, platform) != kRunNotPlaced; }
+bool CollectPaths(const OptionSet& o, Platform& platform) {
+    const RunOutcome outcome = RunCollectPaths(o, platform);
+    return outcome == kRunPlaced || outcome == kRunPathMissing;
+}
 
 }  // namespace kirramo

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "collect/OutputSort.h"
+#include "collect/RunProgress.h"
 #include "options/OptionSet.h"
 #include "platform/Platform.h"
 
@@ -31,6 +32,8 @@ enum RunOutcome : int {
     kRunPathMissing = 1,  // a selected path does not exist: the paths stopped there, and
                           // the lines gathered before it were placed
     kRunNotPlaced = 2,    // the text could not be placed
+    kRunCancelled = 5,    // the run was stopped: nothing was placed, the clipboard keeps
+                          // what it had (3 is the status of another instance's start)
 };
 
 // The output stage: sorts the lines (unless the last mode was a tree) with the sorter
@@ -42,8 +45,13 @@ enum RunOutcome : int {
 bool PlaceLines(const OptionSet& options, Platform& platform, const std::vector<std::string>& lines,
                 ItemMode lastMode, OutputSorter& sorter);
 
-// The whole run with the given options, and how it ended.
-RunOutcome RunCollectPaths(const OptionSet& options, Platform& platform);
+// The whole run with the given options, and how it ended. With a driver the collection
+// runs as the driver runs it (off the thread that reports its progress) and can be
+// cancelled; without one it runs here. The clipboard is touched only when the text is
+// placed, so a cancelled run leaves it as it was. Messages are shown on this thread
+// after the collection, except the short-form failure of a Windows path (Windows runs
+// without a driver).
+RunOutcome RunCollectPaths(const OptionSet& options, Platform& platform, RunDriver* driver = nullptr);
 
 // The same; true when the text reached the clipboard (also when a missing path
 // stopped the run after some lines).

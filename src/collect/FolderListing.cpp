@@ -100,6 +100,7 @@ struct Walk {
     FileSystem& files;
     std::vector<std::string>& lines;
     LineObserver* observer;
+    RunProgress* progress;
     InfoWanted wanted;
     char sep;
     std::vector<FileId> ancestors;
@@ -112,7 +113,8 @@ struct Walk {
     // `descends`: the walk goes below the selected folder, so it needs folder identities.
     Walk(const ItemContext& c, const std::string& b, std::vector<std::string>& l, LineObserver* o,
          const std::string& selected, bool descends)
-        : context(c), base(b), files(c.files), lines(l), observer(o), wanted(WantedFor(c.options)),
+        : context(c), base(b), files(c.files), lines(l), observer(o), progress(c.progress),
+          wanted(WantedFor(c.options)),
           sep(c.files.Separator()) {
         if (!descends) return;
         wanted.id = true;
@@ -130,13 +132,17 @@ struct Walk {
     // Reads every entry of a folder (only its folders when foldersOnly) into the
     // level's entries and gives their number. The listing is read to its end and
     // closed before the caller descends, so a deep tree holds one open listing at a time.
+    // A cancelled run stops reading; the entries read so far are given.
     size_t ReadEntries(const std::string& folder, bool foldersOnly, size_t depth) {
         if (depth == levels.size()) levels.emplace_back();
         std::vector<EntryInfo>& level = levels[depth];
+        if (Cancelled()) return 0;
+        if (progress) progress->EnterFolder(folder);
         std::unique_ptr<DirReader> reader = files.OpenDir(folder, wanted);
         if (!reader) return 0;
         size_t count = 0;
         for (;;) {
+            if (Cancelled()) break;
             if (count == level.size()) level.emplace_back();
             EntryInfo& entry = level[count];
             if (!reader->Next(entry)) break;
@@ -157,13 +163,17 @@ struct Walk {
 
     void Added() {
         if (observer) observer->LinesAdded(lines);
+        // Less the run's empty first line.
+        if (progress && !lines.empty()) progress->SetLines(lines.size() - 1);
     }
+
+    bool Cancelled() const { return progress && progress->Cancelled(); }
 };
 
 void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
     const size_t count = walk.ReadEntries(folder, true, depth);
     const std::vector<EntryInfo>& entries = walk.levels[depth];
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count && !walk.Cancelled(); ++i) {
         const EntryInfo& entry = entries[i];
         std::string path = walk.Join(folder, entry.name);
         walk.lines.push_back(FormatItem(walk.context, walk.base, path, entry));
@@ -204,7 +214,7 @@ void FilesOf(Walk& walk, const PatternList& patterns, FolderSet& listed, const s
     const size_t count = walk.ReadEntries(folder, false, depth);
     const std::vector<EntryInfo>& entries = walk.levels[depth];
     bool added = false;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count && !walk.Cancelled(); ++i) {
         const EntryInfo& entry = entries[i];
         if (entry.IsDir() && sub) {
             if ((entry.attributes & kAttrLink) != 0 || walk.IsAncestor(entry.id)) continue;

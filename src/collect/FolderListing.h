@@ -34,6 +34,8 @@ public:
 // Appends a line for every subfolder below the selected folder, each folder's line
 // directly before its own subfolders' lines. A folder reached again through a link to
 // one of its ancestors is not entered again. `base` is the folder's SelectionBase.
+// With the context's progress, counts the folders and lines, and stops between entries
+// once the run is cancelled (the lines then stay incomplete).
 void ListSubfolders(const ItemContext& context, const std::string& base, const std::string& folder,
                     std::vector<std::string>& lines, LineObserver* observer = nullptr);
 
@@ -42,7 +44,7 @@ using FolderSet = std::unordered_set<std::string>;
 
 // Appends a line for every file of the folder that matches GFPattern, and with GSub of
 // every folder below it. Each folder's files are added once per run (`listed` records
-// them). Hidden and system files are left out.
+// them). Hidden and system files are left out. Counts and stops as ListSubfolders.
 void ListFolderFiles(const ItemContext& context, const std::string& base, const std::string& folder,
                      FolderSet& listed, std::vector<std::string>& lines, LineObserver* observer = nullptr);
 

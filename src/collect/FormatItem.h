@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "collect/PathForms.h"
+#include "collect/RunProgress.h"
 #include "options/OptionSet.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
@@ -13,13 +14,15 @@
 namespace kirramo {
 
 // What the lines of one run are made with: the options, the file system and the locale,
-// the network shares found so far, and where a message for the user goes.
+// the network shares found so far, where a message for the user goes, and the run's
+// progress (none outside a run: nothing is counted and nothing can stop the listing).
 struct ItemContext {
     const OptionSet& options;
     FileSystem& files;
     Locale& locale;
     ShareCache& shares;
     std::function<void(const std::string&)> showMessage;
+    RunProgress* progress = nullptr;
 };
 
 // The characters after the last separator (all of it without one; empty when the

@@ -9,8 +9,8 @@ namespace kirramo {
 
 namespace {
 
-int ShowWindow(Session& session, Platform& platform, WindowHost& windows) {
-    if (!windows.CanShowWindow()) return RunWithWindowOptions(session, platform);
+int ShowWindow(Session& session, Platform& platform, WindowHost& windows, RunDriver* runs) {
+    if (!windows.CanShowWindow()) return RunWithWindowOptions(session, platform, runs);
     windows.ShowSettingsWindow(session, platform);
     return 0;
 }
@@ -41,29 +41,29 @@ LaunchCode ReadLaunch(LaunchRequest request, Session& session, Platform& platfor
     return ReadLaunchKeys(session, platform);
 }
 
-RunOutcome RunWithWindowOptions(Session& session, Platform& platform) {
+RunOutcome RunWithWindowOptions(Session& session, Platform& platform, RunDriver* runs) {
     SettingsForm form(session, platform);
     // Where the window would stand does not matter here; the options do.
     form.Load(0, 0, 15, 15, 1024 * 15, 768 * 15);
     form.StoreControls();
-    return RunCollectPaths(session.options, platform);
+    return RunCollectPaths(session.options, platform, runs);
 }
 
-int Main(Session& session, Platform& platform, WindowHost& windows, LaunchRequest request) {
+int Main(Session& session, Platform& platform, WindowHost& windows, LaunchRequest request, RunDriver* runs) {
     if (platform.AnotherInstanceRunning()) return kExitAnotherInstance;
 
     switch (ReadLaunch(request, session, platform)) {
     case kLaunchPreset:
         // The preset values are not the user's settings: the file is neither read nor
         // written, and SettingsLoaded stays off.
-        return RunCollectPaths(session.options, platform);
+        return RunCollectPaths(session.options, platform, runs);
     case kLaunchSettings:
         session.SettingsLoaded = LoadSettings(session, platform);
-        if (session.SettingsLoaded && session.options.GMenu) return RunCollectPaths(session.options, platform);
-        return ShowWindow(session, platform, windows);
+        if (session.SettingsLoaded && session.options.GMenu) return RunCollectPaths(session.options, platform, runs);
+        return ShowWindow(session, platform, windows, runs);
     case kLaunchWindow:
         session.SettingsLoaded = LoadSettings(session, platform);
-        return ShowWindow(session, platform, windows);
+        return ShowWindow(session, platform, windows, runs);
     }
     return 0;
 }

@@ -70,13 +70,14 @@ std::string Pad2(int n) {
 
 class FakeDirReader : public DirReader {
 public:
-    FakeDirReader(std::vector<EntryInfo> entries, int* openNow)
-        : entries_(std::move(entries)), openNow_(openNow) {}
+    FakeDirReader(std::vector<EntryInfo> entries, int* openNow, FakePlatform::EntryHook hook, std::string folder)
+        : entries_(std::move(entries)), openNow_(openNow), hook_(std::move(hook)), folder_(std::move(folder)) {}
     ~FakeDirReader() override {
         if (openNow_) --*openNow_;
     }
     bool Next(EntryInfo& entry) override {
         if (pos_ >= entries_.size()) return false;
+        if (hook_) hook_(folder_, entries_[pos_].name);
         entry = entries_[pos_++];
         return true;
     }
@@ -85,6 +86,8 @@ private:
     std::vector<EntryInfo> entries_;
     size_t pos_ = 0;
     int* openNow_;
+    FakePlatform::EntryHook hook_;
+    std::string folder_;
 };
 
 }  // namespace
@@ -330,7 +333,7 @@ std::unique_ptr<DirReader> FakePlatform::OpenDir(const std::string& folder, Info
     }
     ++openDirsNow;
     if (openDirsNow > maxOpenDirs) maxOpenDirs = openDirsNow;
-    return std::make_unique<FakeDirReader>(std::move(entries), &openDirsNow);
+    return std::make_unique<FakeDirReader>(std::move(entries), &openDirsNow, onListedEntry, folder);
 }
 
 std::optional<std::string> FakePlatform::FindLongName(const std::string& path) {

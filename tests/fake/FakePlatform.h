@@ -18,6 +18,7 @@
 // share marks a local mount). "/" itself is always a mount.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,6 +91,12 @@ public:
 
 
     std::vector<int> sleeps;                       // every SleepMs argument
+
+    // Called as a listing hands out each entry, with the folder as OpenDir got it and
+    // the entry's name: a slow listing (the test moves its clock, or cancels the run,
+    // from here).
+    using EntryHook = std::function<void(const std::string& folder, const std::string& name)>;
+    EntryHook onListedEntry;
 
     // The settings file's bytes; nullopt: none. In the plain UTF-8 form they are the
     // settings text itself.
