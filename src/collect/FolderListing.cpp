@@ -185,7 +185,7 @@ void SubfoldersOf(Walk& walk, const std::string& folder, size_t depth) {
     }
 }
 
-// Adds the lines of a folder's matching files once per process, from entries already read.
+// Adds the lines of a folder's matching files once per run, from entries already read.
 // Hidden and system files are left out. A line that cannot be built is left out too.
 void AddPatternFiles(Walk& walk, const PatternList& patterns, FolderSet& listed, const std::string& folder,
                      const std::vector<EntryInfo>& entries, size_t count) {

@@ -116,7 +116,7 @@ TEST_F(ListingFixture, PatternFilesOfTheFolderAndWithSubfoldersOfEveryFolderBelo
     EXPECT_EQ(Sorted(Files("C:\\d")),
               (V{"C:\\d\\.hid\\inside.txt", "C:\\d\\NOTES.TXT", "C:\\d\\readme.txt", "C:\\d\\ro.txt",
                  "C:\\d\\sub\\deep.txt"}));
-    // Every folder is listed once per process: again, or through a selected subfolder.
+    // Every folder is listed once per run: again, or through a selected subfolder.
     EXPECT_TRUE(Files("C:\\d").empty());
     EXPECT_TRUE(Files("C:\\d\\sub").empty());
 }
