@@ -375,7 +375,7 @@ bool SettingsForm::Run(Command command) {
 void SettingsForm::Get() {
     if (closed_) return;
     StoreControls();
-    CollectPaths(session_.options, platform_);
+    RunCollectPaths(session_.options, platform_, runs_);
     Close();
 }
 

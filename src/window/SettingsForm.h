@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/RunProgress.h"
 #include "options/OptionSet.h"
 #include "platform/Platform.h"
 
@@ -84,6 +85,11 @@ public:
 
     SettingsForm(Session& session, Platform& platform);
 
+    // The driver that runs Get's collection: the view's own, which keeps its windows
+    // served and shows the progress while the collection runs on another thread. Without
+    // one the collection runs on the caller's thread.
+    void SetRunDriver(RunDriver* runs) { runs_ = runs; }
+
     // ---- Loading ----
     // Places the window near the pointer and, when the settings were read at start,
     // sets the controls from the options. The pointer is in screen pixels; the screen's
@@ -110,6 +116,8 @@ public:
     // Runs the command that a clicked control carries; false when it did nothing.
     bool Run(Command command);
     // Stores the controls into the options, runs the collection and closes the window.
+    // A run stopped with 中止 closes it the same way: the options are saved as by any
+    // close that is not a Cancel.
     void Get();
     // Closes the window without saving anything.
     void Cancel();
@@ -153,6 +161,7 @@ private:
 
     Session& session_;
     Platform& platform_;
+    RunDriver* runs_ = nullptr;
     std::vector<Control> controls_;
     int windowLeft_ = 0, windowTop_ = 0;
     bool loaded_ = false;

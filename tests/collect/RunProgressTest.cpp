@@ -9,6 +9,7 @@
 #include "fake/FakePlatform.h"
 #include "options/Settings.h"
 #include "startup/Main.h"
+#include "window/SettingsForm.h"
 
 namespace kirramo {
 namespace {
@@ -142,6 +143,21 @@ TEST_F(RunProgressTest, CancelledRunSavesNothingOnAnyRoadWithoutAWindow) {
         EXPECT_EQ(fs.settingsText, before) << r.what;
         EXPECT_EQ(fs.clipboard, "what the user had") << r.what;
     }
+}
+
+TEST_F(RunProgressTest, CancelledRunOfTheWindowSavesAsItsCloseDoes) {
+    driver.cancelAtStart = true;
+    Session session;
+    session.SettingsLoaded = true;
+    session.options = o;
+    SettingsForm form(session, fs);
+    form.SetRunDriver(&driver);
+    form.Load(0, 0, 15, 15, 1024 * 15, 768 * 15);
+    form.Get();
+    EXPECT_TRUE(form.IsClosed());
+    EXPECT_EQ(fs.settingsWrites, 1);
+    EXPECT_EQ(fs.clipboard, "what the user had");
+    EXPECT_EQ(fs.clipboardSetAttempts, 0);
 }
 
 }  // namespace
