@@ -375,8 +375,10 @@ bool SettingsForm::Run(Command command) {
 void SettingsForm::Get() {
     if (closed_) return;
     StoreControls();
-    RunCollectPaths(session_.options, platform_, runs_);
+    // The options are saved before the run, as the close after it would save them: a run
+    // stopped while a file system does not answer may end the program without returning.
     Close();
+    RunCollectPaths(session_.options, platform_, runs_);
 }
 
 void SettingsForm::Cancel() {

@@ -115,9 +115,8 @@ public:
     // ---- Commands ----
     // Runs the command that a clicked control carries; false when it did nothing.
     bool Run(Command command);
-    // Stores the controls into the options, runs the collection and closes the window.
-    // A run stopped with 中止 closes it the same way: the options are saved as by any
-    // close that is not a Cancel.
+    // Stores the controls into the options, closes the window (saving the options) and
+    // runs the collection. A run stopped with 中止 leaves the options saved all the same.
     void Get();
     // Closes the window without saving anything.
     void Cancel();
