@@ -3,6 +3,7 @@
 // tree command.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,9 +40,12 @@ public:
     virtual void OpenUsageText() = 0;
 
     // The tree command's listing of a folder (files too when withFiles), as text lines
-    // without line ends; nothing when the command could not be run.
-    virtual std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder,
-                                                                      bool withFiles) = 0;
+    // without line ends; nothing when the command could not be run. `stopped`, when
+    // given, is asked before each subfolder: once it answers true the listing ends
+    // there, cut short (its run was cancelled and uses none of it). A tree command that
+    // cannot be stopped on the way lists the whole tree.
+    virtual std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder, bool withFiles,
+                                                                      const std::function<bool()>& stopped) = 0;
     // Waits for the given time; used between clipboard attempts.
     virtual void SleepMs(int ms) = 0;
 };

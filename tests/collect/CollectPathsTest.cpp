@@ -227,6 +227,17 @@ TEST_F(RunFixture, TreeFormsGoToTheTreeCommand) {
     V lines{"", "kept"};
     EXPECT_FALSE(RunTree(Context(), fs, "Z:\\proj", lines, true));
     EXPECT_EQ(lines, (V{"", "kept"}));
+
+    // The command is told when the run is cancelled, so that a long listing stops.
+    RunProgress progress;
+    ItemContext context = Context();
+    context.progress = &progress;
+    fs.treeStopAnswers.clear();
+    RunTree(context, fs, "Z:\\proj", lines, true);
+    progress.Cancel();
+    RunTree(context, fs, "Z:\\proj", lines, true);
+    // Each asks twice: the network form, then the local folder.
+    EXPECT_EQ(fs.treeStopAnswers, (std::vector<bool>{false, false, true, true}));
 }
 
 // The rules for roots, mounts and the part below the selection, on a "/" file system.

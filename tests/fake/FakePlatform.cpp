@@ -430,9 +430,10 @@ std::vector<std::string> FakePlatform::SortKeys(const std::vector<std::string>& 
 
 // ---- Platform: processes, settings, user interface ----
 
-std::optional<std::vector<std::string>> FakePlatform::TreeCommandOutput(const std::string& folder,
-                                                                        bool withFiles) {
+std::optional<std::vector<std::string>> FakePlatform::TreeCommandOutput(const std::string& folder, bool withFiles,
+                                                                        const std::function<bool()>& stopped) {
     treeCalls.emplace_back(folder, withFiles);
+    treeStopAnswers.push_back(stopped && stopped());
     auto it = treeOutputs.find(folder);
     if (it == treeOutputs.end()) return std::nullopt;
     return it->second;

@@ -231,10 +231,10 @@ TEST(PosixWiring, TheHookBeforeTheFirstListingRunsOnceAndOnlyForAListing) {
     ListAll(p, t.Path(), kAll);
     EXPECT_EQ(calls, 1);
     ListAll(p, t.Path(), kAll);
-    EXPECT_TRUE(p.TreeCommandOutput(t.Path(), true));
+    EXPECT_TRUE(p.TreeCommandOutput(t.Path(), true, {}));
     EXPECT_EQ(calls, 1);
     PosixPlatform tree(0, nullptr, Wiring(nullptr, [&] { ++calls; }));
-    EXPECT_TRUE(tree.TreeCommandOutput(t.Path(), true));
+    EXPECT_TRUE(tree.TreeCommandOutput(t.Path(), true, {}));
     EXPECT_EQ(calls, 2);  // a tree is a listing too
 
     p.MessageBox("一行");

@@ -131,6 +131,27 @@ TEST(RenderTree, UnreadableSubfolderIsListedButNotEntered) {
     EXPECT_EQ(out, With(t.path, {"├─locked", "└─open", "    └─inner"}));
 }
 
+// A stopped listing ends before the next subfolder: what it gives is the whole
+// listing's beginning, up to the folder at which it was stopped.
+TEST(RenderTree, StoppedListingEndsBeforeTheNextFolder) {
+    TempDir t;
+    ASSERT_FALSE(t.path.empty());
+    MakeSample(t);
+    const V whole = RenderTree(t.path, true);
+    std::vector<size_t> folderLines;  // where each subfolder's line is in the whole listing
+    for (size_t i = 3; i < whole.size(); ++i)
+        if (whole[i].find("├─") != std::string::npos || whole[i].find("└─") != std::string::npos)
+            folderLines.push_back(i);
+    ASSERT_EQ(folderLines.size(), 4u);
+    for (size_t go = 0; go <= folderLines.size(); ++go) {
+        size_t asked = 0;
+        const V cut = RenderTree(t.path, true, [&] { return ++asked > go; });
+        const size_t end = go < folderLines.size() ? folderLines[go] : whole.size();
+        EXPECT_EQ(cut, V(whole.begin(), whole.begin() + static_cast<long>(end))) << go;
+        EXPECT_EQ(asked, std::min(go + 1, folderLines.size())) << go;
+    }
+}
+
 TEST(RenderTree, OutputIsReadByTheTreeListingReader) {
     TempDir t;
     ASSERT_FALSE(t.path.empty());
@@ -209,6 +230,10 @@ TEST(RenderTree, TreeDeeperThanTheOpenFileLimitIsListedWhole) {
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     V folders = RenderTree(t.path, false);
     V files = RenderTree(t.path, true);
+    // Stopped far below the open levels; the folders on the way are closed again.
+    int asked = 0;
+    V cut = RenderTree(t.path, false, [&asked] { return ++asked > 200; });
+    V again = RenderTree(t.path, false);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
     RemoveChain(t.path, kName, kDepth);
 
@@ -219,6 +244,8 @@ TEST(RenderTree, TreeDeeperThanTheOpenFileLimitIsListedWhole) {
     for (const char* line : {"├─x", "│  └─y", "└─z"}) expected.push_back(prefix + line);
     EXPECT_EQ(folders.size(), expected.size());
     EXPECT_EQ(folders, expected);
+    EXPECT_EQ(cut, V(expected.begin(), expected.begin() + 3 + 200));
+    EXPECT_EQ(again, expected);
     expected = chain;
     for (const char* line : {"│  end.txt", "│  ", "├─x", "│  └─y", "└─z"})
         expected.push_back(prefix + line);

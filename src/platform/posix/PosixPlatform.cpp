@@ -459,10 +459,10 @@ std::optional<std::string> PosixPlatform::CommandLineText() { return std::nullop
 
 std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments; }
 
-std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder,
-                                                                         bool withFiles) {
+std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder, bool withFiles,
+                                                                         const std::function<bool()>& stopped) {
     impl_->BeforeListing();
-    return RenderTree(folder, withFiles);
+    return RenderTree(folder, withFiles, stopped);
 }
 
 void PosixPlatform::SleepMs(int ms) {

@@ -72,7 +72,8 @@ struct FolderKey {
 
 class Renderer {
 public:
-    Renderer(bool withFiles, std::vector<std::string>& out) : withFiles_(withFiles), out_(out) {}
+    Renderer(bool withFiles, const std::function<bool()>& stopped, std::vector<std::string>& out)
+        : withFiles_(withFiles), stopped_(stopped), out_(out) {}
 
     // Lists the open folder `dir` and everything below it, and closes it.
     void Walk(DIR* dir, size_t depth) {
@@ -94,7 +95,7 @@ public:
         }
         if (depth == 0 && level.folders.empty()) out_.emplace_back(kNoSubfolders);
 
-        for (size_t i = 0; i < level.folders.size(); ++i) {
+        for (size_t i = 0; i < level.folders.size() && !Stopped(); ++i) {
             const Entry& e = level.folders[i];
             const bool last = i + 1 == level.folders.size();
             Emit(last ? kLastBranch : kBranch, Name(level, e));
@@ -125,6 +126,12 @@ public:
     }
 
 private:
+    // Whether the listing was asked to stop; it stays stopped once it was.
+    bool Stopped() {
+        if (!halted_ && stopped_ && stopped_()) halted_ = true;
+        return halted_;
+    }
+
     static std::string_view Name(const Level& level, const Entry& e) {
         return {level.names.data() + e.offset, e.length};
     }
@@ -230,6 +237,8 @@ private:
     }
 
     const bool withFiles_;
+    const std::function<bool()>& stopped_;
+    bool halted_ = false;
     std::vector<std::string>& out_;
     std::deque<Level> levels_;
     std::vector<FolderKey> ancestors_;
@@ -241,14 +250,15 @@ private:
 
 }  // namespace
 
-std::vector<std::string> RenderTree(const std::string& folder, bool withFiles) {
+std::vector<std::string> RenderTree(const std::string& folder, bool withFiles,
+                                    const std::function<bool()>& stopped) {
     const std::string path = folder.empty() ? "/" : folder;
     std::vector<std::string> out;
     out.emplace_back(kHeaderTitle);
     out.emplace_back(kHeaderVolume);
     out.push_back(path);
 
-    Renderer renderer(withFiles, out);
+    Renderer renderer(withFiles, stopped, out);
     DIR* top = renderer.OpenTop(path);
     if (!top) {
         out.emplace_back(kInvalidPath);

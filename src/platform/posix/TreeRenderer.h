@@ -1,6 +1,7 @@
 // The Linux stand-in for the Windows tree command.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ namespace kirramo::posix {
 // listed but not descended into. A tree of any depth is listed whole: only the first
 // levels stay open on the way down, so the open-file limit does not cut it short.
 // No line ends are included.
-std::vector<std::string> RenderTree(const std::string& folder, bool withFiles);
+//
+// `stopped`, when given, is asked before each subfolder; once it answers true the
+// listing ends there, cut short (a cancelled run does not wait for a large tree).
+std::vector<std::string> RenderTree(const std::string& folder, bool withFiles,
+                                    const std::function<bool()>& stopped = {});
 
 }  // namespace kirramo::posix
