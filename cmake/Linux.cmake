@@ -60,7 +60,7 @@ file(RELATIVE_PATH KIRRAMO_QT_MODULE_DIR "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTAL
      "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/kirramo")
 target_compile_definitions(kirramo_qthost PRIVATE KIRRAMO_QT_MODULE_DIR="${KIRRAMO_QT_MODULE_DIR}")
 
-add_executable(kirramo src/startup/main_linux.cpp)
+add_executable(kirramo src/startup/main_linux.cpp src/startup/LinuxRunDriver.cpp)
 # What --version says.
 target_compile_definitions(kirramo PRIVATE KIRRAMO_VERSION="${PROJECT_VERSION}")
 target_link_libraries(kirramo PRIVATE kirramo_posix kirramo_qthost)

@@ -1,0 +1,117 @@
+#include "startup/LinuxRunDriver.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "collect/CollectPaths.h"
+#include "platform/posix/DesktopProcess.h"
+#include "window/RunWatch.h"
+
+namespace kirramo::posix {
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void OnStopSignal(int) { stopSignal = 1; }
+
+// SIGINT and SIGTERM turn into 中止 while a collection runs. The handlers stand only
+// that long: the clipboard owner, forked later, must end of these signals as any
+// program does. A signal that the caller had ignored (a shell's background job and
+// SIGINT) stays ignored.
+class StopSignals {
+public:
+    StopSignals() {
+        struct sigaction stop {};
+        stop.sa_handler = OnStopSignal;
+        stop.sa_flags = SA_RESTART;
+        sigemptyset(&stop.sa_mask);
+        sigaction(SIGINT, nullptr, &oldInt_);
+        sigaction(SIGTERM, nullptr, &oldTerm_);
+        if (oldInt_.sa_handler != SIG_IGN) sigaction(SIGINT, &stop, nullptr);
+        if (oldTerm_.sa_handler != SIG_IGN) sigaction(SIGTERM, &stop, nullptr);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    bool Received() const { return stopSignal != 0; }
+
+    // Blocks the signals on the calling thread while it lives: a thread started
+    // meanwhile keeps them blocked, so that they reach the watching thread and no
+    // listing is interrupted.
+    class Blocked {
+    public:
+        Blocked() {
+            sigset_t stopSignals;
+            sigemptyset(&stopSignals);
+            sigaddset(&stopSignals, SIGINT);
+            sigaddset(&stopSignals, SIGTERM);
+            pthread_sigmask(SIG_BLOCK, &stopSignals, &before_);
+        }
+        ~Blocked() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+
+    private:
+        sigset_t before_;
+    };
+
+private:
+    struct sigaction oldInt_ {}, oldTerm_{};
+};
+
+// The progress of a run as one line on standard error, when that is a terminal:
+// rewritten in place and erased at the end, so that nothing of it stays behind.
+class TerminalLine {
+public:
+    TerminalLine() : enabled_(isatty(STDERR_FILENO) == 1) {}
+    ~TerminalLine() { Erase(); }
+    void Draw(const ProgressForm& form) {
+        if (!enabled_) return;
+        std::string text = "\r" + form.At("LblCounts").caption;
+        if (const std::string& folder = form.At("LblFolder").caption; !folder.empty()) text += "  " + folder;
+        WriteAll(STDERR_FILENO, text + "\x1b[K");
+        drawn_ = true;
+    }
+    void Erase() {
+        if (drawn_) WriteAll(STDERR_FILENO, "\r\x1b[K");
+        drawn_ = false;
+    }
+
+private:
+    const bool enabled_;
+    bool drawn_ = false;
+};
+
+}  // namespace
+
+void DirectRunDriver::Collect(RunProgress& progress, const std::function<void()>& collect) {
+    StopSignals signals;
+    std::optional<RunWatch> watch;
+    {
+        StopSignals::Blocked blocked;
+        watch.emplace(progress, collect);
+    }
+    ProgressForm& form = watch->Form();
+    TerminalLine line;
+    for (;;) {
+        const RunWatch::State state = watch->Poll(RunWatch::kPoll);
+        if (state == RunWatch::State::Ended) break;
+        if (signals.Received() && !form.IsCancelled()) form.Cancel();
+        if (state == RunWatch::State::Stuck) {
+            // The collection waits on a file system that does not answer: the program
+            // ends here, with nothing placed and nothing saved.
+            line.Erase();
+            _exit(kRunCancelled);
+        }
+        if (watch->Tick()) line.Draw(form);
+    }
+    line.Erase();
+    // A signal that came after the last look still cancels the run: nothing is placed.
+    if (signals.Received()) progress.Cancel();
+    watch->Finish();
+}
+
+}  // namespace kirramo::posix
