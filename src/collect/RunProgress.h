@@ -43,6 +43,22 @@ public:
         return folder_;
     }
 
+    // ---- A progress that mirrors the run of another process ----
+    // Its progress window, in a process of its own, is told the counts and keeps them here.
+    struct Counts {
+        uint64_t lines = 0, folders = 0, pathsTotal = 0, pathsDone = 0;
+        std::string folder;
+    };
+    Counts Now() const { return {Lines(), Folders(), PathsTotal(), PathsDone(), Folder()}; }
+    void Mirror(const Counts& counts) {
+        lines_.store(counts.lines, std::memory_order_relaxed);
+        folders_.store(counts.folders, std::memory_order_relaxed);
+        pathsTotal_.store(counts.pathsTotal, std::memory_order_relaxed);
+        pathsDone_.store(counts.pathsDone, std::memory_order_relaxed);
+        std::lock_guard<std::mutex> lock(folderLock_);
+        folder_ = counts.folder;
+    }
+
 private:
     std::atomic<bool> cancel_{false};
     std::atomic<uint64_t> lines_{0};

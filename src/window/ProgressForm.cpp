@@ -1,6 +1,7 @@
 #include "window/ProgressForm.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 namespace kirramo {
@@ -104,6 +105,40 @@ const Control& ProgressForm::At(std::string_view name) const {
 }
 
 Control& ProgressForm::Mutable(std::string_view name) { return const_cast<Control&>(At(name)); }
+
+std::string ProgressRecord(const RunProgress& progress) {
+    RunProgress::Counts c = progress.Now();
+    const std::string folder = ShortenMiddle(c.folder, ProgressForm::kFolderChars);
+    return std::to_string(c.lines) + ' ' + std::to_string(c.folders) + ' ' + std::to_string(c.pathsTotal) + ' ' +
+           std::to_string(c.pathsDone) + ' ' + std::to_string(folder.size()) + '\n' + folder;
+}
+
+bool TakeProgressRecords(std::string& pending, RunProgress& progress) {
+    // The folder line of a record: at most kFolderChars characters of four bytes.
+    constexpr uint64_t kMaxFolderBytes = ProgressForm::kFolderChars * 4;
+    size_t taken = 0;
+    for (;;) {
+        const size_t end = pending.find('\n', taken);
+        if (end == std::string::npos) break;
+        uint64_t numbers[5];
+        const char* at = pending.data() + taken;
+        const char* const stop = pending.data() + end;
+        for (size_t i = 0; i < 5; ++i) {
+            if (i > 0 && (at == stop || *at++ != ' ')) return false;
+            const auto [next, error] = std::from_chars(at, stop, numbers[i]);
+            if (error != std::errc() || next == at) return false;
+            at = next;
+        }
+        if (at != stop || numbers[4] > kMaxFolderBytes) return false;
+        if (pending.size() - (end + 1) < numbers[4]) break;  // the folder has not all come yet
+        progress.Mirror({numbers[0], numbers[1], numbers[2], numbers[3], pending.substr(end + 1, numbers[4])});
+        taken = end + 1 + numbers[4];
+    }
+    // A header that is longer than any record can be is no record.
+    if (pending.size() - taken > 5 * 21 && pending.find('\n', taken) == std::string::npos) return false;
+    pending.erase(0, taken);
+    return true;
+}
 
 std::string ProgressCountsText(uint64_t lines, uint64_t folders) {
     return Grouped(lines) + " 行　" + Grouped(folders) + " フォルダー";

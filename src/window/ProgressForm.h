@@ -81,6 +81,15 @@ private:
     int64_t refreshedAt_ = 0;
 };
 
+// A run's progress as records on a pipe, for a progress window in a process of its own:
+// "<lines> <folders> <paths total> <paths done> <folder bytes>\n<folder>", the folder
+// shortened as the form shows it, so that a record stays short (a pipe writes it whole).
+std::string ProgressRecord(const RunProgress& progress);
+// Takes the whole records at the front of `pending` into `progress` (the last one
+// counts) and removes them; a record not yet whole stays. False when a record is
+// malformed: nothing after it can be read.
+bool TakeProgressRecords(std::string& pending, RunProgress& progress);
+
 // The counts line: "1,234 行　56 フォルダー".
 std::string ProgressCountsText(uint64_t lines, uint64_t folders);
 // The text with its middle replaced by "…" when it has more than maxChars characters,

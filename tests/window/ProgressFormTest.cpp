@@ -94,5 +94,51 @@ TEST(ProgressForm, PlacedNearThePointerAndOnTheScreen) {
     EXPECT_EQ(form.WindowTop(), 1080 * 15 - ProgressForm::kOuterHeight);
 }
 
+
+// A progress window in another process is told the run's progress in records: they
+// arrive in pieces, the last whole one counts, and what is not a record ends the reading.
+TEST(ProgressRecord, MirrorsTheRunsProgressThroughPiecesAndRejectsMalformedRecords) {
+    RunProgress run;
+    run.SetPathsTotal(3);
+    run.PathDone();
+    run.EnterFolder("/home/user/写真/2024\n改行のある名前/" + std::string(60, 'x'));
+    run.SetLines(12345);
+    RunProgress other;
+    other.EnterFolder("/old");
+    const std::string record = ProgressRecord(run);
+    std::string pending = ProgressRecord(other) + record.substr(0, 3);
+    RunProgress mirror;
+    ASSERT_TRUE(TakeProgressRecords(pending, mirror));
+    EXPECT_EQ(mirror.Folder(), "/old");
+    EXPECT_EQ(pending, record.substr(0, 3));
+    // The rest one byte at a time: nothing changes until the record is whole.
+    for (size_t i = 3; i < record.size(); ++i) {
+        pending += record[i];
+        ASSERT_TRUE(TakeProgressRecords(pending, mirror));
+        if (i + 1 < record.size()) EXPECT_EQ(mirror.Folder(), "/old");
+    }
+    EXPECT_TRUE(pending.empty());
+    RunProgress::Counts seen = mirror.Now();
+    EXPECT_EQ(seen.lines, 12345u);
+    EXPECT_EQ(seen.folders, 1u);
+    EXPECT_EQ(seen.pathsTotal, 3u);
+    EXPECT_EQ(seen.pathsDone, 1u);
+    EXPECT_EQ(seen.folder, ShortenMiddle(run.Folder(), ProgressForm::kFolderChars));
+    // The form over the mirror shows what the run's own form would.
+    ProgressForm mirrored(mirror), own(run);
+    mirrored.Tick(500);
+    own.Tick(500);
+    for (const char* name : {"LblCounts", "LblFolder"}) EXPECT_EQ(mirrored.At(name).caption, own.At(name).caption);
+    EXPECT_EQ(mirrored.ProgressBar().percent, own.ProgressBar().percent);
+
+    for (const char* bad : {"1 2 3 4\n", "1 2 3 4 5 6\n", "-1 0 0 0 0\n", "1  2 3 4 0\n", "a 0 0 0 0\n",
+                            "0 0 0 0 99999\n", "99999999999999999999999 0 0 0 0\n",
+                            "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+                            "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"}) {
+        std::string input = bad;
+        EXPECT_FALSE(TakeProgressRecords(input, mirror)) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace kirramo
