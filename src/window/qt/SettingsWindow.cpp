@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -22,12 +21,11 @@
 #include <cmath>
 
 #include "window/SettingsForm.h"
+#include "window/qt/FormPlacement.h"
 
 namespace kirramo {
 
 namespace {
-
-QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::string U(const QString& text) { return text.toUtf8().toStdString(); }
 
@@ -278,39 +276,26 @@ void SettingsWindow::Build() {
     }
 }
 
-// Places every widget from the form's twips at the screen's resolution: 15 twips a
-// pixel at 96 dpi, fewer at a higher resolution.
+// Places every widget from the form's twips at the screen's resolution.
 void SettingsWindow::Place(QScreen* screen) {
-    const double dpiX = screen ? screen->logicalDotsPerInchX() : 96.0;
-    const double dpiY = screen ? screen->logicalDotsPerInchY() : 96.0;
-    auto px = [](int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
     for (const Control& c : form_.Controls()) {
         QWidget* w = widgets_.value(Q(c.name));
-        int left = px(c.left, dpiX), top = px(c.top, dpiY);
-        w->setGeometry(left, top, px(c.left + c.width, dpiX) - left, px(c.top + c.height, dpiY) - top);
+        w->setGeometry(PixelRect(c.left, c.top, c.width, c.height, screen));
         // The control's own font, or the window's; set anew before a caption is fitted.
         w->setFont(c.fontFace.empty() ? QFont() : JapaneseFont(c.fontFace, c.fontSize));
         if (auto* box = qobject_cast<QCheckBox*>(w)) FitCaption(box, Q(c.caption));
     }
-    setFixedSize(px(SettingsForm::kClientWidth, dpiX), px(SettingsForm::kClientHeight, dpiY));
+    setFixedSize(PixelSize(SettingsForm::kClientWidth, SettingsForm::kClientHeight, screen));
 }
 
 void SettingsWindow::LoadAndShow() {
-    const QPoint cursor = QCursor::pos();
-    QScreen* screen = QGuiApplication::screenAt(cursor);
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const double tppX = 1440.0 / (screen ? screen->logicalDotsPerInchX() : 96.0);
-    const double tppY = 1440.0 / (screen ? screen->logicalDotsPerInchY() : 96.0);
-
+    const PointerScreen s = ScreenAtPointer();
     // The form places the window on a screen whose corner is (0, 0).
-    form_.Load(cursor.x() - area.x(), cursor.y() - area.y(), tppX, tppY,
-               static_cast<int>(std::lround(area.width() * tppX)), static_cast<int>(std::lround(area.height() * tppY)));
-    if (screen) setScreen(screen);
-    Place(screen);
+    form_.Load(s.cursor.x(), s.cursor.y(), s.twipsPerPixelX, s.twipsPerPixelY, s.widthTwips, s.heightTwips);
+    if (s.screen) setScreen(s.screen);
+    Place(s.screen);
     Render();
-    move(area.x() + static_cast<int>(std::lround(form_.WindowLeft() / tppX)),
-         area.y() + static_cast<int>(std::lround(form_.WindowTop() / tppY)));
+    move(s.Point(form_.WindowLeft(), form_.WindowTop()));
     show();
     if (QWidget* first = widgets_.value(Q(form_.InitialFocus()))) first->setFocus(Qt::OtherFocusReason);
 }
