@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "window/SettingsForm.h"
+#include "window/qt/QtRunDriver.h"
 #include "window/qt/SettingsWindow.h"
 
 namespace kirramo {
@@ -21,6 +22,9 @@ void QtWindowHost::ShowSettingsWindow(Session& session, Platform& platform) {
 
     SettingsForm form(session, platform);
     SettingsWindow window(form);
+    // Get's run keeps the windows served and shows its progress (its own window).
+    QtRunDriver runs(&window);
+    form.SetRunDriver(&runs);
     // The program ends when its one window has closed, whichever way.
     QApplication::setQuitOnLastWindowClosed(true);
     window.LoadAndShow();

@@ -346,8 +346,13 @@ void SettingsWindow::AfterCommand() {
     else Render();
 }
 
-// The close box: the form decides what closing stores.
+// The close box: the form decides what closing stores. While Get's run goes on the
+// window takes no input, the close box included.
 void SettingsWindow::closeEvent(QCloseEvent* event) {
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     form_.Close();
     event->accept();
 }
