@@ -7,8 +7,11 @@
 #include <string>
 
 #include "collect/CollectPaths.h"
+#include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
+#include "platform/posix/HelperProcess.h"
 #include "window/RunWatch.h"
+#include "window/qt/host/QtModuleHost.h"
 
 namespace kirramo::posix {
 
@@ -85,6 +88,39 @@ private:
     bool drawn_ = false;
 };
 
+// The progress window of the run, in a process of its own: the toolkit stays out of
+// this one, whose collection runs on a second thread (no fork now) and which forks
+// the clipboard owner after the run. The process is started when the form first
+// appears, where the session has a display, and is fed the run's progress whenever the
+// form is drawn; it ends when the run has ended and its pipe is closed.
+class WindowProcess {
+public:
+    void Draw(const RunProgress& progress) {
+        if (!helper_ && !tried_) {
+            tried_ = true;
+            if (DetectDisplay() != DisplayKind::None) helper_.emplace(kProgressWindowArgument);
+        }
+        if (helper_) helper_->Send(ProgressRecord(progress));
+    }
+    // Whether the user asked for 中止 in the window.
+    bool CancelAsked() {
+        if (!helper_) return false;
+        answer_ += helper_->Received();
+        return answer_.find(kProgressCancelLine) != std::string::npos;
+    }
+    // Closes the window. A window process that does not end at once (a display that does
+    // not answer) is not waited for long.
+    void Close() {
+        if (helper_) helper_->Stop(std::chrono::milliseconds(300));
+        helper_.reset();
+    }
+
+private:
+    std::optional<HelperProcess> helper_;
+    bool tried_ = false;
+    std::string answer_;
+};
+
 }  // namespace
 
 void DirectRunDriver::Collect(RunProgress& progress, const std::function<void()>& collect) {
@@ -96,19 +132,24 @@ void DirectRunDriver::Collect(RunProgress& progress, const std::function<void()>
     }
     ProgressForm& form = watch->Form();
     TerminalLine line;
+    WindowProcess window;
     for (;;) {
         const RunWatch::State state = watch->Poll(RunWatch::kPoll);
         if (state == RunWatch::State::Ended) break;
-        if (signals.Received() && !form.IsCancelled()) form.Cancel();
+        if ((signals.Received() || window.CancelAsked()) && !form.IsCancelled()) form.Cancel();
         if (state == RunWatch::State::Stuck) {
             // The collection waits on a file system that does not answer: the program
             // ends here, with nothing placed and nothing saved.
             line.Erase();
             _exit(kRunCancelled);
         }
-        if (watch->Tick()) line.Draw(form);
+        if (watch->Tick()) {
+            line.Draw(form);
+            window.Draw(progress);
+        }
     }
     line.Erase();
+    window.Close();
     // A signal that came after the last look still cancels the run: nothing is placed.
     if (signals.Received()) progress.Cancel();
     watch->Finish();

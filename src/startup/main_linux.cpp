@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
     // nothing else runs. A path on the command line cannot be taken for it.
     if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
         return posix::RunClipboardOwnerStart();
+    // Likewise the progress window of a direct run, started by the run after half a
+    // second (the run's own process never loads the toolkit).
+    if (argc == 1 && std::strcmp(argv[0], kirramo::kProgressWindowArgument) == 0)
+        return kirramo::RunProgressWindowStart();
 
     // The options come out of the command line before the paths are made absolute:
     // --help, --version and a wrong option are answered here, and nothing else runs.
@@ -52,7 +56,8 @@ int main(int argc, char** argv) {
     kirramo::Session session;
     // The settings window comes from the Qt module too, loaded only when it is shown.
     kirramo::QtModuleWindowHost windows;
-    // The runs without a window: a collection thread, the progress line on a terminal,
+    // The runs without the settings window: a collection thread, the progress window
+    // (a process of its own) where there is a display, the progress line on a terminal,
     // and SIGINT and SIGTERM as 中止.
     posix::DirectRunDriver runs;
     return kirramo::Main(session, platform, windows, line.launch, &runs);

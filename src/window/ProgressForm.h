@@ -89,6 +89,8 @@ std::string ProgressRecord(const RunProgress& progress);
 // counts) and removes them; a record not yet whole stays. False when a record is
 // malformed: nothing after it can be read.
 bool TakeProgressRecords(std::string& pending, RunProgress& progress);
+// The line that such a window writes back at the user's 中止.
+inline constexpr std::string_view kProgressCancelLine = "cancel\n";
 
 // The counts line: "1,234 行　56 フォルダー".
 std::string ProgressCountsText(uint64_t lines, uint64_t folders);

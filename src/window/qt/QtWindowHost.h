@@ -26,4 +26,8 @@ private:
     std::function<bool()> displayReachable_;
 };
 
+// Starts the toolkit as the program's windows want it (the program's icon, their
+// Japanese font), runs `body` and ends the toolkit again.
+void WithToolkit(const std::function<void()>& body);
+
 }  // namespace kirramo

@@ -74,6 +74,12 @@ bool ToolkitCanShowWindows() {
     return false;
 }
 
+int RunProgressWindowStart() {
+    // Without a window the run goes on as without a display: nothing to answer.
+    if (ToolkitCanShowWindows()) LoadQtModule()->showRemoteProgressWindow(0, 1);
+    return 0;
+}
+
 bool QtModuleWindowHost::CanShowWindow() { return ToolkitCanShowWindows(); }
 
 void QtModuleWindowHost::ShowSettingsWindow(Session& session, Platform& platform) {

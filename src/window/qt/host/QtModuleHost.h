@@ -26,6 +26,17 @@ void ShowMessageBoxWithQt(const std::string& text, const std::function<bool()>& 
 // toolkit itself ends the process when it cannot connect, so this is asked first.
 bool ToolkitCanShowWindows();
 
+// The progress window of a direct run lives in a process of its own: the program
+// started afresh with this as its name (argv[0]) and no argument, the run's progress on
+// its standard input (ProgressRecord), its answer on standard output
+// (window/qt/RemoteProgressWindow.h). Only the run sets argv[0]; a path given on the
+// command line never arrives there.
+inline constexpr const char* kProgressWindowArgument = "kirramo-progress-window";
+
+// The body of such a start, called by main before anything else: shows the window
+// where the toolkit can show one, and returns the exit status once the run has ended.
+int RunProgressWindowStart();
+
 // The settings window through the module. Without a module no window can be shown,
 // and the entry then runs with the window's options at once, as without a display.
 class QtModuleWindowHost : public WindowHost {

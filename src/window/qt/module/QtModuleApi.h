@@ -1,5 +1,5 @@
-// The Qt module: everything of the Linux program that needs Qt (the settings window
-// and the message box) lives in a module of its own, kirramo-qt.so, which the program
+// The Qt module: everything of the Linux program that needs Qt (the settings window,
+// the progress window and the message box) lives in a module of its own, kirramo-qt.so, which the program
 // loads only when it shows one of them (window/qt/host/QtModuleHost.h). A run that puts
 // text on the clipboard and ends never loads the toolkit's libraries, whose loading
 // alone costs more than such a run.
@@ -26,9 +26,13 @@ struct QtModuleApi {
     bool (*waylandSupported)();
     // Starts the toolkit, shows the settings window and returns once it has closed.
     void (*showSettingsWindow)(Session& session, Platform& platform);
+    // Starts the toolkit and shows the progress window of a run in another process
+    // (ServeProgressWindow in window/qt/RemoteProgressWindow.h); returns when the run
+    // has ended.
+    void (*showRemoteProgressWindow)(int stateFd, int answerFd);
 };
 
-inline constexpr int kQtModuleVersion = 2;
+inline constexpr int kQtModuleVersion = 3;
 // The exported function: `const QtModuleApi* kirramo_qt_module()`.
 inline constexpr const char* kQtModuleEntry = "kirramo_qt_module";
 using QtModuleEntryFunction = const QtModuleApi* (*)();

@@ -1,5 +1,6 @@
 // The Qt module's one exported function: the table of its entry points.
 #include "window/qt/QtWindowHost.h"
+#include "window/qt/RemoteProgressWindow.h"
 #include "window/qt/module/QtMessageBox.h"
 #include "window/qt/module/QtModuleApi.h"
 
@@ -12,8 +13,12 @@ void ShowSettingsWindowQt(Session& session, Platform& platform) {
     host.ShowSettingsWindow(session, platform);
 }
 
+void ShowRemoteProgressWindowQt(int stateFd, int answerFd) {
+    WithToolkit([&] { ServeProgressWindow(stateFd, answerFd); });
+}
+
 const QtModuleApi kApi{kQtModuleVersion, ShowMessageBoxQt, WaylandToolkitSupported,
-                       ShowSettingsWindowQt};
+                       ShowSettingsWindowQt, ShowRemoteProgressWindowQt};
 
 }  // namespace
 }  // namespace kirramo
