@@ -26,16 +26,25 @@ Entries for Dolphin are installed; the Nautilus scripts and the Thunar actions
 are installed under /usr/share/kirramo, and the usage text tells how to enable
 them.")
 
-# The documentation every Debian package carries: the copyright and the changelog,
-# compressed as Debian's policy asks (gzip -9n: no name, no time stamp, so the same
-# sources make the same package).
-set(KIRRAMO_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/deb/changelog.gz)
-add_custom_command(OUTPUT ${KIRRAMO_CHANGELOG_GZ}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/deb
-  COMMAND sh -c "gzip -9n < '${CMAKE_SOURCE_DIR}/data/deb/changelog' > '${KIRRAMO_CHANGELOG_GZ}'"
-  DEPENDS data/deb/changelog
-  VERBATIM)
-add_custom_target(kirramo_changelog ALL DEPENDS ${KIRRAMO_CHANGELOG_GZ})
-install(FILES data/deb/copyright ${KIRRAMO_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The documentation every Debian package carries (the copyright and the changelog) and
+# the manual page, compressed as Debian's policy asks (gzip -9n: no name, no time
+# stamp, so the same sources make the same package).
+function(kirramo_gzip source output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/deb
+    COMMAND sh -c "gzip -9n < '${CMAKE_SOURCE_DIR}/${source}' > '${output}'"
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
+kirramo_gzip(data/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.gz)
+kirramo_gzip(data/kirramo.1 ${CMAKE_BINARY_DIR}/deb/kirramo.1.gz)
+add_custom_target(kirramo_compressed_docs ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/deb/changelog.gz ${CMAKE_BINARY_DIR}/deb/kirramo.1.gz)
+install(FILES data/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/deb/kirramo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The one lintian warning that is meant (see the file), in the package only.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  install(FILES data/deb/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kirramo)
+endif()
 
 include(CPack)
