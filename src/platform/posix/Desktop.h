@@ -1,5 +1,5 @@
 // The Linux desktop services of the backend that touch the display: which display the
-// session names, the clipboard owner's own start, the held keys. No Xlib header
+// session names, the clipboard owners' own starts, the held keys. No Xlib header
 // here: its macros clash with other headers (Qt's among them), so the X11 code lives in
 // a source file of its own.
 #pragma once
@@ -13,14 +13,18 @@ enum class DisplayKind { None, X11, Wayland };
 // X11 when DISPLAY is set, else Wayland when WAYLAND_DISPLAY is set, else None.
 DisplayKind DetectDisplay();
 
-// The X11 clipboard owner (X11OwnerSink in ClipboardSink.h) serves the CLIPBOARD
-// selection after this program has exited, until another program takes it. For a large
-// run the program starts itself afresh for the owner, with this as its name (argv[0])
-// and no argument, and the text on standard input. Only the starter sets argv[0]; a
-// path given on the command line never arrives there.
-inline constexpr const char* kClipboardOwnerArgument = "kirramo-clipboard-owner";
+// Whether WAYLAND_DISPLAY is set (not empty), whatever DISPLAY says.
+bool WaylandDisplayNamed();
 
-// Whether the program's name (argv[0]) is an owner's name above.
+// The clipboard owners (X11OwnerSink and WaylandOwnerSink in ClipboardSink.h) serve the
+// selection after this program has exited, until another program takes it. For a large
+// run the program starts itself afresh for the owner, with one of these as its name
+// (argv[0]) and no argument, and the text on standard input. Only the starter sets
+// argv[0]; a path given on the command line never arrives there.
+inline constexpr const char* kClipboardOwnerArgument = "kirramo-clipboard-owner";
+inline constexpr const char* kWaylandClipboardOwnerArgument = "kirramo-wayland-clipboard-owner";
+
+// Whether the program's name (argv[0]) is one of the owners' names above.
 bool IsClipboardOwnerStart(const char* name);
 
 // The body of such a start, called by main before anything else: reads the text from

@@ -24,9 +24,13 @@ namespace kirramo::posix {
 DisplayKind DetectDisplay() {
     const char* x = std::getenv("DISPLAY");
     if (x && *x) return DisplayKind::X11;
-    const char* w = std::getenv("WAYLAND_DISPLAY");
-    if (w && *w) return DisplayKind::Wayland;
+    if (WaylandDisplayNamed()) return DisplayKind::Wayland;
     return DisplayKind::None;
+}
+
+bool WaylandDisplayNamed() {
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return w && *w;
 }
 
 namespace {

@@ -28,7 +28,7 @@ constexpr int kOwnerReportMs = 15000;
 constexpr size_t kForkOwnerBelow = size_t{2} << 20;
 
 const OwnerRoad* RoadNamed(std::string_view name) {
-    for (const OwnerRoad* road : {&kX11Owner})
+    for (const OwnerRoad* road : {&kX11Owner, &kWaylandOwner})
         if (name == road->startName) return road;
     return nullptr;
 }

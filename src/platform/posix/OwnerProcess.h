@@ -1,8 +1,9 @@
-// The clipboard owner's process. An X11 selection lives only as long as the client that
-// set it; Kirramo ends as soon as its text is ready, so the text is handed to a small
-// owner process of its own. The owner takes the selection, tells the program it holds
-// it, and serves the text until another program takes the clipboard. What does not
-// depend on the display lives here; the X11 part in X11Clipboard.cpp.
+// The clipboard owners' processes. An X11 selection, and a Wayland selection set through
+// data-control, live only as long as the client that set them; Kirramo ends as soon as
+// its text is ready, so the text is handed to a small owner process of its own. The
+// owner takes the selection, tells the program it holds it, and serves the text until
+// another program takes the clipboard. What the two owners share lives here; each
+// display's own part in X11Clipboard.cpp and WaylandClipboard.cpp.
 #pragma once
 
 #include <string>
@@ -27,7 +28,7 @@ private:
 // One kind of owner.
 struct OwnerRoad {
     // The program's name (argv[0]) when it is started afresh for this owner
-    // (Desktop.h: kClipboardOwnerArgument).
+    // (Desktop.h: kClipboardOwnerArgument and kWaylandClipboardOwnerArgument).
     const char* startName;
     // The owner's body, in a process of its own that keeps nothing of the program's
     // (its working folder "/", the standard descriptors on /dev/null, no other
@@ -40,7 +41,8 @@ struct OwnerRoad {
 // reader vanished or stopped reading).
 inline constexpr int kStaleTransferSeconds = 30;
 
-extern const OwnerRoad kX11Owner;  // X11Clipboard.cpp
+extern const OwnerRoad kX11Owner;      // X11Clipboard.cpp
+extern const OwnerRoad kWaylandOwner;  // WaylandClipboard.cpp
 
 // Starts the owner with the text and waits until it reports, at most 15 s; true when
 // it holds the selection. A small process on one thread forks the owner (through a

@@ -1,8 +1,8 @@
-// The Wayland clipboard, through wl-copy: it keeps serving the text after this program
-// has ended, as the X11 owner process does.
+// The Wayland clipboard, through wl-copy, where the compositor offers no data-control:
+// it keeps serving the text after this program has ended, as the owner processes do.
 //
-// Each way this can fail hands the text to the next road (standard output) with the
-// cause: no compositor at WAYLAND_DISPLAY, no wl-copy, a wl-copy that fails, and one
+// Each way this can fail hands the text to the next road (the X11 owner where DISPLAY
+// is set, else standard output) with the cause: no compositor at WAYLAND_DISPLAY, no wl-copy, a wl-copy that fails, and one
 // that has not finished in time (as with a compositor that has no seat, where wl-copy
 // waits for good). Nothing here is worth trying again.
 #include <errno.h>
@@ -162,7 +162,7 @@ PlaceResult PlaceOnWayland(const Text& text) {
 
 }  // namespace
 
-bool WlCopySink::Available() const { return DetectDisplay() == DisplayKind::Wayland; }
+bool WlCopySink::Available() const { return WaylandDisplayNamed(); }
 
 PlaceResult WlCopySink::Place(const std::string& text) { return PlaceOnWayland(text); }
 
