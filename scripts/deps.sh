@@ -5,7 +5,8 @@ set -euo pipefail
 need=(cmake ninja-build g++ pkg-config libicu-dev libx11-dev libwayland-dev libwayland-bin qt6-base-dev fonts-noto-cjk
   wl-clipboard qt6-wayland)
 if [ "${1:-run}" = test ]; then
-  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi)
+  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi
+    sway xwayland)
 fi
 missing=()
 for p in "${need[@]}"; do
