@@ -166,15 +166,25 @@ window_case() {
 }
 
 # A compositor that is not there, and no X server: the text on standard output,
-# with a note, within the time limit.
+# with the one note, within the time limit; also where XDG_RUNTIME_DIR is not set, so
+# that a relative WAYLAND_DISPLAY names no place at all.
 user_settings
-started=$SECONDS
-run_on WAYLAND_DISPLAY=nothing -- "$d/a 日本語の名前.txt"
-check "no compositor: status 0" test "$status" -eq 0
-expect_file "no compositor: the text on standard output" "$work/out" '%s' "$d/a 日本語の名前.txt"
-expect_file "no compositor: the note" "$work/err" \
-  'Wayland のディスプレイ「nothing」に接続できません。クリップボードの代わりに標準出力へ書き出しました。\n'
-check "no compositor: at once" test $((SECONDS - started)) -le 10
+for runtime in set unset; do
+  started=$SECONDS
+  status=0
+  if [ $runtime = set ]; then
+    run_on WAYLAND_DISPLAY=nothing -- "$d/a 日本語の名前.txt"
+  else
+    (cd "$d" && env -u DISPLAY -u XDG_RUNTIME_DIR XDG_CONFIG_HOME="$wl/config" WAYLAND_DISPLAY=nothing \
+      timeout 60 "$bin" "$d/a 日本語の名前.txt" >"$work/out" 2>"$work/err") || status=$?
+  fi
+  check "no compositor, runtime folder $runtime: status 0" test "$status" -eq 0
+  expect_file "no compositor, runtime folder $runtime: the text on standard output" "$work/out" '%s' \
+    "$d/a 日本語の名前.txt"
+  expect_file "no compositor, runtime folder $runtime: the note" "$work/err" \
+    'Wayland のディスプレイ「nothing」に接続できません。クリップボードの代わりに標準出力へ書き出しました。\n'
+  check "no compositor, runtime folder $runtime: at once" test $((SECONDS - started)) -le 10
+done
 
 if ! start_sway disable; then
   fail "sway did not start"

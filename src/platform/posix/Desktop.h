@@ -16,6 +16,12 @@ DisplayKind DetectDisplay();
 // Whether WAYLAND_DISPLAY is set (not empty), whatever DISPLAY says.
 bool WaylandDisplayNamed();
 
+// A connected socket (close-on-exec) to the compositor at WAYLAND_DISPLAY (a name in
+// XDG_RUNTIME_DIR, or an absolute path), or -1 when none listens there. Made here
+// rather than by libwayland, which would complain on standard error about a missing
+// XDG_RUNTIME_DIR before the program could say it in the user's words.
+int ConnectToWaylandDisplay();
+
 // The clipboard owners (X11OwnerSink and WaylandOwnerSink in ClipboardSink.h) serve the
 // selection after this program has exited, until another program takes it. For a large
 // run the program starts itself afresh for the owner, with one of these as its name

@@ -141,10 +141,19 @@ bool ListGlobals(wl_display* display, Globals& globals, Clock::time_point deadli
     return RoundTrip(display, deadline);
 }
 
+// A connection to the compositor at WAYLAND_DISPLAY; nullptr when none listens there.
+wl_display* Connect() {
+    const int fd = ConnectToWaylandDisplay();
+    if (fd < 0) return nullptr;
+    wl_display* display = wl_display_connect_to_fd(fd);  // owns fd from here on
+    if (!display) close(fd);
+    return display;
+}
+
 // Whether the compositor at WAYLAND_DISPLAY answers and offers data-control with a
 // seat. The connection is closed again at once.
 bool CompositorOffersDataControl() {
-    wl_display* display = wl_display_connect(nullptr);
+    wl_display* display = Connect();
     if (!display) return false;
     Globals globals;
     const bool offered = ListGlobals(display, globals, Clock::now() + kAskCompositor) && globals.DataControlOffered();
@@ -311,7 +320,7 @@ void TakeAndServe(wl_display* display, const Globals& globals, uint32_t manager,
 
 // The owner's body (OwnerRoad::serve), in its own process.
 void ServeWayland(std::string text, OwnerReport& report) {
-    wl_display* display = wl_display_connect(nullptr);
+    wl_display* display = Connect();
     if (!display) return;
     const Clock::time_point deadline = Clock::now() + kTakeSelection;
     Globals globals;
