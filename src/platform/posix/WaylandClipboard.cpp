@@ -1,7 +1,7 @@
 // The Wayland clipboard of Kirramo's own: an owner process that sets the selection
 // through data-control, the protocol that lets a client without a window (a clipboard
-// manager, or this program) set the clipboard. Two versions of it exist: ext (the
-// standard one) and wlr (the older one of wlroots compositors: sway and friends); ext
+// manager, or this program) set the clipboard. Two versions of it exist: ext (that of
+// wayland-protocols) and wlr (the older one of wlroots compositors: sway and others); ext
 // is taken where both are offered. The client code of both comes from wayland-scanner.
 //
 // The program first asks the compositor, within a few seconds, whether it offers
