@@ -144,8 +144,7 @@ int main(int argc, char** argv) {
 
     // The program started afresh by itself to serve the clipboard: its name says so, and
     // nothing else runs. A path on the command line cannot be taken for it.
-    if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
-        return posix::RunClipboardOwnerStart();
+    if (argc == 1 && posix::IsClipboardOwnerStart(argv[0])) return posix::RunClipboardOwnerStart(argv[0]);
 
     // The options come out of the command line before the paths are made absolute:
     // --help, --version and a wrong option are answered here, and nothing else runs.
