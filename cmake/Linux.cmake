@@ -1,4 +1,5 @@
-# The Linux program, included by the top CMakeLists.txt: the POSIX backend (ICU, Xlib),
+# The Linux program, included by the top CMakeLists.txt: the POSIX backend (ICU, Xlib,
+# libwayland-client),
 # the Qt view and the Qt module loaded at run time, the program, its icon and its
 # install rules.
 
@@ -6,6 +7,10 @@ find_package(PkgConfig REQUIRED)
 find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(X11 REQUIRED)
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
+pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
+find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
+# wayland-scanner writes the protocols' client code in C.
+enable_language(C)
 
 include(GNUInstallDirs)
 # The core, the backend and the view also go into the Qt module below.
@@ -33,7 +38,27 @@ else()
 endif()
 set(KIRRAMO_IN_MODULE "$<STREQUAL:$<TARGET_PROPERTY:TYPE>,MODULE_LIBRARY>")
 target_include_directories(kirramo_posix PUBLIC ${ICU_INCLUDE_DIRS})
-target_link_libraries(kirramo_posix PUBLIC kirramo_core X11::X11
+
+# The Wayland clipboard owner speaks data-control, ext and wlr. Debian 12 packages
+# neither description, so both come with the sources (protocols/, with their authors'
+# notices); wayland-scanner makes their client code at build time.
+set(KIRRAMO_PROTOCOL_DIR ${CMAKE_BINARY_DIR}/protocols)
+foreach(protocol ext-data-control-v1 wlr-data-control-unstable-v1)
+  set(xml ${CMAKE_SOURCE_DIR}/protocols/${protocol}.xml)
+  add_custom_command(
+    OUTPUT ${KIRRAMO_PROTOCOL_DIR}/${protocol}-client.h ${KIRRAMO_PROTOCOL_DIR}/${protocol}.c
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KIRRAMO_PROTOCOL_DIR}
+    COMMAND ${WAYLAND_SCANNER} client-header ${xml} ${KIRRAMO_PROTOCOL_DIR}/${protocol}-client.h
+    COMMAND ${WAYLAND_SCANNER} private-code ${xml} ${KIRRAMO_PROTOCOL_DIR}/${protocol}.c
+    DEPENDS ${xml}
+    COMMENT "Writing the client code of ${protocol}"
+    VERBATIM)
+  target_sources(kirramo_posix PRIVATE ${KIRRAMO_PROTOCOL_DIR}/${protocol}-client.h
+    ${KIRRAMO_PROTOCOL_DIR}/${protocol}.c)
+endforeach()
+target_include_directories(kirramo_posix PRIVATE ${KIRRAMO_PROTOCOL_DIR})
+
+target_link_libraries(kirramo_posix PUBLIC kirramo_core X11::X11 PkgConfig::WAYLAND_CLIENT
   "$<${KIRRAMO_IN_MODULE}:${KIRRAMO_ICU_SHARED}>"
   "$<$<NOT:${KIRRAMO_IN_MODULE}>:${KIRRAMO_ICU_LINKED}>")
 
@@ -101,3 +126,4 @@ foreach(name "パスをコピー" "名前をコピー" "フルパスをコピー
     RENAME "${name}")
 endforeach()
 install(FILES data/thunar/uca.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo/thunar)
+include(cmake/Package.cmake)

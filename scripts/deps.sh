@@ -2,9 +2,11 @@
 # Installs, with apt-get, whatever of Kirramo's build and test needs is missing.
 # Usage: scripts/deps.sh [run|test]
 set -euo pipefail
-need=(cmake ninja-build g++ pkg-config libicu-dev libx11-dev qt6-base-dev fonts-noto-cjk wl-clipboard qt6-wayland)
+need=(cmake ninja-build g++ pkg-config libicu-dev libx11-dev libwayland-dev libwayland-bin qt6-base-dev fonts-noto-cjk
+  wl-clipboard qt6-wayland)
 if [ "${1:-run}" = test ]; then
-  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi)
+  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi
+    fuse3 python3-fusepy lintian dpkg-dev thunar openbox dbus-daemon sway xwayland)
 fi
 missing=()
 for p in "${need[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds, runs the unit and backend tests
 # (also under ASan and UBSan),
-# the end-to-end tests (under an Xvfb server started here and stopped by its PID) and a
-# short run of each fuzz target; then the Windows program, cross-built, under Wine
-# (scripts/wine-test.sh; KIRRAMO_SKIP_WINE=1 leaves it out).
+# the end-to-end tests (each under an Xvfb server, or a headless sway as a throwaway
+# user, that it starts and stops by its PID) and a short run of each fuzz target; then
+# the Windows program, cross-built, under Wine (scripts/wine-test.sh; KIRRAMO_SKIP_WINE=1
+# leaves it out).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KIRRAMO_BUILD:-$root/build}

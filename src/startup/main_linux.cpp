@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
 
     // The program started afresh by itself to serve the clipboard: its name says so, and
     // nothing else runs. A path on the command line cannot be taken for it.
-    if (argc == 1 && std::strcmp(argv[0], posix::kClipboardOwnerArgument) == 0)
-        return posix::RunClipboardOwnerStart();
+    if (argc == 1 && posix::IsClipboardOwnerStart(argv[0])) return posix::RunClipboardOwnerStart(argv[0]);
     // Likewise the progress window of a direct run, started by the run after half a
     // second (the run's own process never loads the toolkit).
     if (argc == 1 && std::strcmp(argv[0], kirramo::kProgressWindowArgument) == 0)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux program's options, without any display (the text on standard output):
 # --names and --paths run the quick presets whatever the stored settings say, --window
-# takes the window's road, --help and --version answer and end, "--" ends the options,
+# takes the window's road (with a note where a display is named that does not answer),
+# --help and --version answer and end, "--" ends the options,
 # and an option not understood ends with status 4 and a message, touching nothing.
 # Every run under a time limit (run_text).
 source "$(dirname "$0")/lib/common.bash"
@@ -33,6 +34,16 @@ run_text --window "$d/b.txt"
 check "--window without a display: status 0" test "$status" -eq 0
 expect_file "--window without a display: the window's run" "$work/out" '<%s' "${d^^}/B.TXT"
 check "--window: settings file unchanged" cmp -s "$work/stored" "$settings_file"
+# ... and on a display that does not answer: a note says why no window came, then the
+# same run, its text on standard output with a note of its own.
+status=0
+env -u WAYLAND_DISPLAY DISPLAY=:8123 timeout 120 "$KIRRAMO_BIN" --window "$d/b.txt" >"$work/out" 2>"$work/err" ||
+  status=$?
+check "--window on a display that does not answer: status 0" test "$status" -eq 0
+expect_file "--window on a display that does not answer: the window's run" "$work/out" '<%s' "${d^^}/B.TXT"
+expect_file "--window on a display that does not answer: the notes" "$work/err" '%s\n%s\n' \
+  'ディスプレイ「:8123」に接続できません。設定ウィンドウを開けないため、今の設定のまま実行します。' \
+  'ディスプレイ「:8123」に接続できません。クリップボードの代わりに標準出力へ書き出しました。'
 
 # "--" ends the options: a relative name that starts with "-", and "--names" as a
 # name, are paths (the second one missing: status 1).

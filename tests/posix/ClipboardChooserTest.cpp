@@ -136,8 +136,8 @@ TEST(ClipboardChooser, LinuxRoadsFollowTheDisplaysTheSessionNames) {
         const char* available;
     } cases[] = {
         {":0", nullptr, "x11 stdout"},
-        {":0", "wayland-0", "x11 stdout"},  // X11 first where both are named
-        {nullptr, "wayland-0", "wl-copy stdout"},
+        {":0", "wayland-0", "wayland wl-copy x11 stdout"},  // Wayland first where both are named
+        {nullptr, "wayland-0", "wayland wl-copy stdout"},
         {nullptr, nullptr, "stdout"},
         {"", "", "stdout"},
     };

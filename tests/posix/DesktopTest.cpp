@@ -40,7 +40,7 @@ namespace {
 const bool kOwnerStartHandled = [] {
     std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
     std::string all((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-    if (all == std::string(kClipboardOwnerArgument) + '\0') _exit(RunClipboardOwnerStart());
+    if (all == std::string(kClipboardOwnerArgument) + '\0') _exit(RunClipboardOwnerStart(kClipboardOwnerArgument));
     return false;
 }();
 

@@ -44,8 +44,9 @@ bool ClipboardChooser::SetClipboardPieces(const TextPieces& text) {
 
 std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks() {
     std::vector<std::unique_ptr<ClipboardSink>> sinks;
-    sinks.push_back(std::make_unique<X11OwnerSink>());
+    sinks.push_back(std::make_unique<WaylandOwnerSink>());
     sinks.push_back(std::make_unique<WlCopySink>());
+    sinks.push_back(std::make_unique<X11OwnerSink>());
     sinks.push_back(std::make_unique<StandardOutputSink>());
     return sinks;
 }

@@ -38,9 +38,11 @@ private:
     Note note_;
 };
 
-// The roads of the Linux program in the order they are tried: the X11 owner where
-// DISPLAY is set, else wl-copy where WAYLAND_DISPLAY is set, and standard output when
-// neither is, or when the clipboard they name cannot be reached.
+// The roads of the Linux program in the order they are tried: where WAYLAND_DISPLAY is
+// set, the Wayland owner and then wl-copy, also when DISPLAY is set too (the X server
+// of a Wayland session is XWayland, and a selection set there reaches Wayland programs
+// only while XWayland runs); then the X11 owner where DISPLAY is set; and standard
+// output, where neither is set or no clipboard they name can be reached.
 std::vector<std::unique_ptr<ClipboardSink>> LinuxClipboardSinks();
 
 }  // namespace kirramo::posix

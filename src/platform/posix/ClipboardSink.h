@@ -1,6 +1,6 @@
 // The Linux clipboard as a list of roads: each road to a place that holds the text
-// (an X11 owner, wl-copy, standard output) is one sink, and ClipboardChooser takes the
-// first road that answers.
+// (a Wayland owner, wl-copy, an X11 owner, standard output) is one sink, and
+// ClipboardChooser takes the first road that answers.
 #pragma once
 
 #include <string>
@@ -24,7 +24,8 @@ struct PlaceResult {
 class ClipboardSink {
 public:
     virtual ~ClipboardSink() = default;
-    // A short name of the road ("x11", "wl-copy", "stdout"), to tell the roads apart.
+    // A short name of the road ("wayland", "wl-copy", "x11", "stdout"), to tell the
+    // roads apart.
     virtual const char* Name() const = 0;
     // Where the road puts the text, in the user's words ("標準出力"): named in the note
     // when the road stands in for one that could not be reached.
@@ -38,10 +39,26 @@ public:
     virtual PlaceResult Place(const TextPieces& text) { return Place(text.Joined()); }
 };
 
+// The Wayland selection, set through data-control (ext, else wlr) and served by an
+// owner process of its own after this program has ended (WaylandClipboard.cpp), as the
+// X11 owner does. Available when WAYLAND_DISPLAY is set, whether DISPLAY is set too or
+// not; unreachable, without a word, when the compositor offers neither version (GNOME,
+// weston) or does not answer within 3 s, and with the cause when it offers one and
+// the owner could not set the selection.
+class WaylandOwnerSink final : public ClipboardSink {
+public:
+    const char* Name() const override { return "wayland"; }
+    const char* Where() const override { return "Wayland のクリップボード"; }
+    bool Available() const override;
+    PlaceResult Place(const std::string& text) override;
+    PlaceResult Place(const TextPieces& text) override;
+};
+
 // The X11 CLIPBOARD selection, served by an owner process of its own after this program
 // has ended (X11Clipboard.cpp). Available when DISPLAY is set; unreachable when no X
 // server answers there. The owner holds the text and little else: a small run forks
-// it, a larger one starts this program afresh for it and hands it the text.
+// it, a larger one starts this program afresh for it and hands it the text
+// (OwnerProcess.h).
 class X11OwnerSink final : public ClipboardSink {
 public:
     const char* Name() const override { return "x11"; }
@@ -53,9 +70,9 @@ public:
 };
 
 // The Wayland clipboard through wl-copy, which keeps serving the text after this
-// program has ended (WlCopySink.cpp). Available in a Wayland session without DISPLAY;
-// unreachable when no compositor answers at WAYLAND_DISPLAY, and when wl-copy is
-// missing, fails or has not finished in time.
+// program has ended (WlCopySink.cpp): the road where the compositor offers no
+// data-control. Available when WAYLAND_DISPLAY is set; unreachable when no compositor
+// answers there, and when wl-copy is missing, fails or has not finished in time.
 class WlCopySink final : public ClipboardSink {
 public:
     const char* Name() const override { return "wl-copy"; }

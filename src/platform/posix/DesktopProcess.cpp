@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <string.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -24,9 +27,37 @@ namespace kirramo::posix {
 DisplayKind DetectDisplay() {
     const char* x = std::getenv("DISPLAY");
     if (x && *x) return DisplayKind::X11;
-    const char* w = std::getenv("WAYLAND_DISPLAY");
-    if (w && *w) return DisplayKind::Wayland;
+    if (WaylandDisplayNamed()) return DisplayKind::Wayland;
     return DisplayKind::None;
+}
+
+bool WaylandDisplayNamed() {
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    return w && *w;
+}
+
+int ConnectToWaylandDisplay() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    std::string path = display ? display : "";
+    if (path.empty()) return -1;
+    if (path[0] != '/') {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (!runtime || !*runtime) return -1;
+        path = std::string(runtime) + "/" + path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return -1;
+    memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    int rc;
+    do {
+        rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) return fd;
+    close(fd);
+    return -1;
 }
 
 namespace {

@@ -1,8 +1,8 @@
-// The Wayland clipboard, through wl-copy: it keeps serving the text after this program
-// has ended, as the X11 owner process does.
+// The Wayland clipboard, through wl-copy, where the compositor offers no data-control:
+// it keeps serving the text after this program has ended, as the owner processes do.
 //
-// Each way this can fail hands the text to the next road (standard output) with the
-// cause: no compositor at WAYLAND_DISPLAY, no wl-copy, a wl-copy that fails, and one
+// Each way this can fail hands the text to the next road (the X11 owner where DISPLAY
+// is set, else standard output) with the cause: no compositor at WAYLAND_DISPLAY, no wl-copy, a wl-copy that fails, and one
 // that has not finished in time (as with a compositor that has no seat, where wl-copy
 // waits for good). Nothing here is worth trying again.
 #include <errno.h>
@@ -11,9 +11,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <string.h>
-#include <sys/socket.h>
 #include <sys/syscall.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,29 +36,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWlCopySeconds = 15;
 
 PlaceResult Unreachable(std::string why) { return {PlaceResult::Kind::Unreachable, std::move(why)}; }
-
-// Whether a compositor listens at WAYLAND_DISPLAY: a name in XDG_RUNTIME_DIR or an
-// absolute path. The connection is closed at once, before a word is said on it.
-bool CompositorListens(const std::string& display) {
-    std::string path = display;
-    if (path.empty() || path[0] != '/') {
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        if (!runtime || !*runtime) return false;
-        path = std::string(runtime) + "/" + display;
-    }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) return false;
-    memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    int rc;
-    do {
-        rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    } while (rc != 0 && errno == EINTR);
-    close(fd);
-    return rc == 0;
-}
 
 // Waits for the process to end, up to the deadline. True, with its wait status, when it
 // ended; a status that cannot be collected (SIGCHLD ignored) counts as success.
@@ -154,15 +129,20 @@ PlaceResult OfferToWlCopy(const Text& text) {
 
 template <class Text>
 PlaceResult PlaceOnWayland(const Text& text) {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    if (!CompositorListens(display ? display : ""))
+    // Whether a compositor listens there: the connection is closed at once, before a
+    // word is said on it.
+    const int compositor = ConnectToWaylandDisplay();
+    if (compositor < 0) {
+        const char* display = std::getenv("WAYLAND_DISPLAY");
         return Unreachable(std::string("Wayland のディスプレイ「") + (display ? display : "") + "」に接続できません。");
+    }
+    close(compositor);
     return OfferToWlCopy(text);
 }
 
 }  // namespace
 
-bool WlCopySink::Available() const { return DetectDisplay() == DisplayKind::Wayland; }
+bool WlCopySink::Available() const { return WaylandDisplayNamed(); }
 
 PlaceResult WlCopySink::Place(const std::string& text) { return PlaceOnWayland(text); }
 

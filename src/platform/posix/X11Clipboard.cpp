@@ -1,9 +1,9 @@
 // The X11 side of the desktop services: the held keys and the clipboard owner.
 //
-// An X11 selection lives only as long as the client that owns it. Kirramo ends as soon
-// as its text is ready, so the text is handed to a small owner process of its own: it
-// takes the CLIPBOARD selection, tells the program it holds it, and then answers the
-// requests of other programs until one of them takes the clipboard.
+// An X11 selection lives only as long as the client that owns it, so the text is
+// handed to an owner process of its own (OwnerProcess.h): it takes the CLIPBOARD
+// selection, tells the program it holds it, and then answers the requests of other
+// programs until one of them takes the clipboard.
 #include "platform/posix/ClipboardSink.h"
 #include "platform/posix/Desktop.h"
 
@@ -13,24 +13,17 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <optional>
 #include <vector>
 
-#include "platform/posix/DesktopProcess.h"
-
-extern char** environ;
+#include "platform/posix/OwnerProcess.h"
+#include "platform/posix/ServedText.h"
 
 namespace kirramo::posix {
 
@@ -65,37 +58,6 @@ HeldKeys QueryHeldKeysX11() {
 
 namespace {
 
-// How long an incremental transfer may stand still before the owner gives up on it
-// (the requestor vanished or stopped reading).
-constexpr int kStaleTransferSeconds = 30;
-// How long the program waits for the owner to report that it holds the clipboard.
-constexpr int kOwnerReportMs = 15000;
-
-// The length of the STRING form of the text when it differs from the UTF-8 bytes: the
-// Latin-1 form, when every character has a Latin-1 code. Otherwise nothing, and STRING
-// gives the UTF-8 bytes unchanged: readers that ask for STRING are old, a Japanese text
-// turned into question marks would be lost, while UTF-8 bytes keep every character
-// for a reader that decodes them as UTF-8. The Latin-1 form itself is made piece by
-// piece as it is asked for, so the owner holds the text only once.
-std::optional<size_t> Latin1Size(const std::string& utf8) {
-    size_t size = 0;
-    bool wide = false;
-    for (size_t i = 0; i < utf8.size(); ++size) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            ++i;
-        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
-                   (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
-            wide = true;
-            i += 2;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!wide) return std::nullopt;
-    return size;
-}
-
 int IgnoreXError(Display*, XErrorEvent*) {
     // A requestor window may vanish in the middle of a transfer; its BadWindow must
     // not end the owner, which still serves everybody else.
@@ -109,8 +71,7 @@ int ExitOnLostDisplay(Display*) {
 
 class ClipboardOwner {
 public:
-    ClipboardOwner(Display* d, std::string text)
-        : d_(d), utf8_(std::move(text)), latin1Size_(Latin1Size(utf8_)) {
+    ClipboardOwner(Display* d, std::string text) : d_(d), text_(std::move(text)) {
         // All atoms in one round trip to the server.
         char* names[] = {const_cast<char*>("CLIPBOARD"),   const_cast<char*>("TARGETS"),
                          const_cast<char*>("MULTIPLE"),    const_cast<char*>("TIMESTAMP"),
@@ -191,33 +152,10 @@ private:
         Window requestor;
         Atom property;
         Atom type;
-        bool latin1;    // the Latin-1 form of the text, else its UTF-8 bytes
+        TextForm form;
         size_t offset;  // where the next piece starts in the UTF-8 text
         time_t lastActivity;
     };
-
-    // The next piece of the text, at most one request long, from offset (a place in the
-    // UTF-8 text), in the form asked for; moves offset past it.
-    std::string_view Piece(bool latin1, size_t& offset) {
-        if (!latin1) {
-            const std::string_view piece = std::string_view(utf8_).substr(offset, chunk_);
-            offset += piece.size();
-            return piece;
-        }
-        // Latin1Size has checked every character: ASCII, or C2/C3 and one more byte.
-        piece_.clear();
-        while (offset < utf8_.size() && piece_.size() < chunk_) {
-            const unsigned char c = static_cast<unsigned char>(utf8_[offset]);
-            if (c < 0x80) {
-                piece_ += static_cast<char>(c);
-                ++offset;
-            } else {
-                piece_ += static_cast<char>(((c & 0x03) << 6) | (utf8_[offset + 1] & 0x3F));
-                offset += 2;
-            }
-        }
-        return piece_;
-    }
 
     void PutPiece(Window requestor, Atom property, Atom type, std::string_view piece) {
         XChangeProperty(d_, requestor, property, type, 8, PropModeReplace,
@@ -284,33 +222,32 @@ private:
                             reinterpret_cast<unsigned char*>(&t), 1);
             return true;
         }
-        bool latin1 = false;
+        TextForm form = TextForm::Utf8;
         Atom type;
         if (target == utf8String_ || target == textAtom_) {
             // TEXT leaves the encoding to the owner: UTF-8.
             type = utf8String_;
         } else if (target == XA_STRING) {
-            latin1 = latin1Size_.has_value();
+            form = TextForm::String;
             type = XA_STRING;
         } else {
             return false;
         }
-        const size_t size = latin1 ? *latin1Size_ : utf8_.size();
-        if (size <= chunk_) {
+        if (text_.Size(form) <= chunk_) {
             size_t offset = 0;
-            PutPiece(requestor, property, type, Piece(latin1, offset));
+            PutPiece(requestor, property, type, text_.Piece(form, offset, chunk_));
             return true;
         }
         if (!allowIncr) return false;
         // The requestor deletes the INCR property once it has read it; each delete asks
         // for the next piece (see Continue).
         XSelectInput(d_, requestor, PropertyChangeMask | StructureNotifyMask);
-        long total = static_cast<long>(std::min<size_t>(size, LONG_MAX));
+        long total = static_cast<long>(std::min<size_t>(text_.Size(form), LONG_MAX));
         XChangeProperty(d_, requestor, property, incr_, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(&total), 1);
         // A new request for the same property replaces an unfinished one.
         EndTransfer(requestor, property, false);
-        transfers_.push_back({requestor, property, type, latin1, 0, std::time(nullptr)});
+        transfers_.push_back({requestor, property, type, form, 0, std::time(nullptr)});
         return true;
     }
 
@@ -347,7 +284,7 @@ private:
         for (Transfer& t : transfers_) {
             if (t.requestor != requestor || t.property != property) continue;
             t.lastActivity = std::time(nullptr);
-            const std::string_view piece = Piece(t.latin1, t.offset);
+            const std::string_view piece = text_.Piece(t.form, t.offset, chunk_);
             PutPiece(requestor, property, t.type, piece);
             if (piece.empty()) EndTransfer(requestor, property, true);
             return;
@@ -383,9 +320,7 @@ private:
     }
 
     Display* d_;
-    const std::string utf8_;
-    const std::optional<size_t> latin1Size_;  // set when STRING gives the Latin-1 form
-    std::string piece_;                       // the Latin-1 piece last made
+    ServedText text_;
     Window window_ = None;
     Time acquired_ = CurrentTime;
     size_t chunk_ = 0;
@@ -395,155 +330,22 @@ private:
         pidAtom_, stampAtom_;
 };
 
-void Report(int fd, char c) {
-    WriteAll(fd, &c, 1);
-    close(fd);
-}
-
-// The owner process: detached from the program's terminal, files and folder, it holds
-// the clipboard and serves it. Never returns.
-[[noreturn]] void OwnerMain(std::string text, int reportFd) {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-
-    // Keep only the report pipe: an inherited descriptor (the single-instance lock
-    // among them) must not stay open for as long as the clipboard is served, and a
-    // caller that reads the program's output must see it end when the program ends.
-    if (reportFd != 3) {
-        dup2(reportFd, 3);
-        reportFd = 3;
-    }
-    StdioToDevNull();
-    CloseFrom(4);
-    if (chdir("/") != 0) {
-        // Staying in the start folder only keeps its volume busy.
-    }
-
+// The owner's body (OwnerRoad::serve), in its own process.
+void ServeX11(std::string text, OwnerReport& report) {
     XSetErrorHandler(IgnoreXError);
     XSetIOErrorHandler(ExitOnLostDisplay);
     XkbIgnoreExtension(True);  // no keyboard here: two round trips fewer
     Display* d = XOpenDisplay(nullptr);
-    if (!d) {
-        Report(reportFd, '0');
-        _exit(1);
-    }
+    if (!d) return;
     ClipboardOwner owner(d, std::move(text));
-    if (!owner.Acquire()) {
-        Report(reportFd, '0');
-        _exit(1);
-    }
-    Report(reportFd, '1');
+    if (!owner.Acquire()) return;
+    report(true);
     owner.Serve();
-    _exit(0);
-}
-
-// Forks the owner (through an intermediate child, so the owner is nobody's child
-// and never stays a zombie) and waits until it reports. Only for a process with one
-// thread (PrepareToFork): the owner start, or a small run.
-bool ForkOwner(std::string text) {
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return false;
-    pid_t child = fork();
-    if (child < 0) {
-        close(report[0]);
-        close(report[1]);
-        return false;
-    }
-    if (child == 0) {
-        close(report[0]);
-        setsid();
-        pid_t owner = fork();
-        if (owner != 0) _exit(owner < 0 ? 1 : 0);
-        OwnerMain(std::move(text), report[1]);
-    }
-    close(report[1]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    char answer = '0';
-    pollfd p{report[0], POLLIN, 0};
-    int r;
-    do {
-        r = poll(&p, 1, kOwnerReportMs);
-    } while (r < 0 && errno == EINTR);
-    if (r > 0) {
-        ssize_t n;
-        do {
-            n = read(report[0], &answer, 1);
-        } while (n < 0 && errno == EINTR);
-        if (n != 1) answer = '0';
-    }
-    // Closing the pipe also tells an owner that reports after the wait gave up that
-    // nobody listens any more.
-    close(report[0]);
-    return answer == '1';
-}
-
-// Starts the program afresh as an owner start (its name, argv[0], says so) and hands
-// it the text on a pipe: the owner is forked from that start, so it holds the text and
-// nothing else of the run, however much memory the run took, and threads of the run
-// do not matter. The start answers on its standard output, which does not depend on
-// this process being able to collect its exit status.
-template <class Text>
-bool SpawnOwner(const Text& text) {
-    int input[2], answer[2];
-    if (pipe2(input, O_CLOEXEC) != 0) return false;
-    if (pipe2(answer, O_CLOEXEC) != 0) {
-        close(input[0]);
-        close(input[1]);
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, answer[1], 1);
-    // Staying in the start folder would only keep its volume busy.
-    posix_spawn_file_actions_addchdir_np(&actions, "/");
-    char* argv[] = {const_cast<char*>(kClipboardOwnerArgument), nullptr};
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(input[0]);
-    close(answer[1]);
-    char result = '0';
-    if (rc == 0) {
-        WriteAll(input[1], text);
-        close(input[1]);
-        ssize_t n;
-        do {
-            n = read(answer[0], &result, 1);
-        } while (n < 0 && errno == EINTR);
-        if (n != 1) result = '0';
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    } else {
-        close(input[1]);
-    }
-    close(answer[0]);
-    return result == '1';
-}
-
-// A process that holds no more than this of its own memory forks the owner itself:
-// the owner keeps every page the process had, which for a small run (two files) is less
-// than a megabyte, and a fork is quicker than a fresh start of the program.
-constexpr size_t kForkOwnerBelow = size_t{2} << 20;
-
-std::string Joined(const std::string& text) { return text; }
-std::string Joined(const TextPieces& text) { return text.Joined(); }
-
-// Starts the owner: forked from a small process with one thread, a fresh start of the
-// program otherwise, so that the owner never keeps the memory of a large run.
-template <class Text>
-bool StartOwner(const Text& text) {
-    if (ResidentOwnBytes() <= kForkOwnerBelow && PrepareToFork(nullptr)) return ForkOwner(Joined(text));
-    return SpawnOwner(text);
 }
 
 template <class Text>
 PlaceResult PlaceOnX11(const Text& text) {
-    if (StartOwner(text)) return {PlaceResult::Kind::Placed, {}};
+    if (StartOwner(kX11Owner, text)) return {PlaceResult::Kind::Placed, {}};
     // No X server answers at DISPLAY: trying again cannot help, and no box can be shown
     // there; the next road takes the text so that it is not lost.
     if (X11DisplayReachable()) return {PlaceResult::Kind::Busy, {}};
@@ -554,18 +356,12 @@ PlaceResult PlaceOnX11(const Text& text) {
 
 }  // namespace
 
+const OwnerRoad kX11Owner{kClipboardOwnerArgument, ServeX11};
+
 bool X11OwnerSink::Available() const { return DetectDisplay() == DisplayKind::X11; }
 
 PlaceResult X11OwnerSink::Place(const std::string& text) { return PlaceOnX11(text); }
 
 PlaceResult X11OwnerSink::Place(const TextPieces& text) { return PlaceOnX11(text); }
-
-int RunClipboardOwnerStart() {
-    std::string text;
-    // A start of its own runs on one thread; the rule is asked all the same.
-    const bool ok = ReadAll(0, text) && PrepareToFork(nullptr) && ForkOwner(std::move(text));
-    WriteAll(1, ok ? "1" : "0", 1);
-    return ok ? 0 : 1;
-}
 
 }  // namespace kirramo::posix

@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 #include "platform/posix/Desktop.h"
 #include "platform/posix/DesktopProcess.h"
@@ -60,19 +62,34 @@ void ShowMessageBoxWithQt(const std::string& text, const std::function<bool()>& 
     posix::WriteToStandardError(text);
 }
 
-bool ToolkitCanShowWindows() {
-    switch (DetectDisplay()) {
+namespace {
+
+// Why the toolkit cannot show a window on the display that the session names, in the
+// user's words; empty when it can.
+std::string WhyNoWindow(DisplayKind display) {
+    switch (display) {
     case DisplayKind::X11:
-        return posix::X11DisplayReachable() && LoadQtModule() != nullptr;
-    case DisplayKind::Wayland: {
-        const QtModuleApi* qt = LoadQtModule();
-        return qt != nullptr && qt->waylandSupported();
-    }
-    case DisplayKind::None:
+        if (!posix::X11DisplayReachable()) {
+            const char* name = std::getenv("DISPLAY");
+            return std::string("ディスプレイ「") + (name ? name : "") + "」に接続できません。";
+        }
         break;
+    case DisplayKind::Wayland:
+        break;
+    case DisplayKind::None:
+        return "ディスプレイがありません。";
     }
-    return false;
+    const QtModuleApi* qt = LoadQtModule();
+    if (!qt) return std::string("Qt のモジュール ") + kModuleName + " を読み込めません。";
+    // Without DISPLAY the toolkit has only its Wayland support, packaged apart.
+    if (display == DisplayKind::Wayland && !qt->waylandSupported())
+        return "Qt の Wayland 対応（qt6-wayland パッケージ）がありません。";
+    return {};
 }
+
+}  // namespace
+
+bool ToolkitCanShowWindows() { return WhyNoWindow(DetectDisplay()).empty(); }
 
 int RunProgressWindowStart() {
     // Without a window the run goes on as without a display: nothing to answer.
@@ -80,7 +97,15 @@ int RunProgressWindowStart() {
     return 0;
 }
 
-bool QtModuleWindowHost::CanShowWindow() { return ToolkitCanShowWindows(); }
+bool QtModuleWindowHost::CanShowWindow() {
+    const DisplayKind display = DetectDisplay();
+    const std::string why = WhyNoWindow(display);
+    // Without any display the window's run is the ordinary road (a terminal, a script);
+    // on a desktop the user expected the window, and is told why it did not come.
+    if (!why.empty() && display != DisplayKind::None)
+        posix::WriteToStandardError(why + "設定ウィンドウを開けないため、今の設定のまま実行します。");
+    return why.empty();
+}
 
 void QtModuleWindowHost::ShowSettingsWindow(Session& session, Platform& platform) {
     if (const QtModuleApi* qt = LoadQtModule()) qt->showSettingsWindow(session, platform);

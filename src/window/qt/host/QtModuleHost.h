@@ -37,8 +37,9 @@ inline constexpr const char* kProgressWindowArgument = "kirramo-progress-window"
 // where the toolkit can show one, and returns the exit status once the run has ended.
 int RunProgressWindowStart();
 
-// The settings window through the module. Without a module no window can be shown,
-// and the entry then runs with the window's options at once, as without a display.
+// The settings window through the module. Where no window can be shown (no display,
+// no module, no Wayland support in the toolkit) the entry runs with the window's
+// options at once; on a display, a note on standard error says why.
 class QtModuleWindowHost : public WindowHost {
 public:
     bool CanShowWindow() override;
