@@ -62,11 +62,12 @@ target_link_libraries(kirramo_posix PUBLIC kirramo_core X11::X11 PkgConfig::WAYL
   "$<${KIRRAMO_IN_MODULE}:${KIRRAMO_ICU_SHARED}>"
   "$<$<NOT:${KIRRAMO_IN_MODULE}>:${KIRRAMO_ICU_LINKED}>")
 
-# The Qt view of the settings window.
+# The Qt views of the windows, and the driver of the settings window's run (which ends
+# a run that hangs through the backend).
 file(GLOB KIRRAMO_QTVIEW_SOURCES CONFIGURE_DEPENDS src/window/qt/*.cpp src/window/qt/*.h)
 add_library(kirramo_qtview STATIC ${KIRRAMO_QTVIEW_SOURCES})
 set_target_properties(kirramo_qtview PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
-target_link_libraries(kirramo_qtview PUBLIC kirramo_core Qt6::Widgets)
+target_link_libraries(kirramo_qtview PUBLIC kirramo_posix Qt6::Widgets)
 
 # The Qt module, kirramo-qt.so beside the program: the settings window and the
 # message box. Only its entry function is exported.

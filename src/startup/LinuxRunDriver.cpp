@@ -141,7 +141,7 @@ void DirectRunDriver::Collect(RunProgress& progress, const std::function<void()>
             // The collection waits on a file system that does not answer: the program
             // ends here, with nothing placed and nothing saved.
             line.Erase();
-            _exit(kRunCancelled);
+            EndWithStuckThread(kRunCancelled);
         }
         if (watch->Tick()) {
             line.Draw(form);

@@ -60,6 +60,14 @@ void CloseFrom(int first);
 // Points standard input, output and error at /dev/null.
 void StdioToDevNull();
 
+// Ends the process with `status` while one of its threads is stuck in a call that does
+// not return (a listing on a file system that does not answer). Every descriptor from
+// 3 on is closed first: the process's windows (its connection to the display) and the
+// process of its progress window go at once, although the process itself ends only
+// when the stuck call lets it (a network file system answers such a call with an error
+// when the process is killed; a file system in user space waits for its server).
+[[noreturn]] void EndWithStuckThread(int status);
+
 // The path of the running program (from /proc/self/exe); empty when unknown.
 std::string ProgramPath();
 

@@ -5,9 +5,9 @@
 #include <QWidget>
 
 #include <chrono>
-#include <cstdlib>
 
 #include "collect/CollectPaths.h"
+#include "platform/posix/DesktopProcess.h"
 #include "window/RunWatch.h"
 #include "window/qt/ProgressWindow.h"
 
@@ -20,9 +20,10 @@ void QtRunDriver::Collect(RunProgress& progress, const std::function<void()>& co
     if (owner_) owner_->setEnabled(false);
 
     RunWatch::State state = RunWatch::State::Running;
-    // A stopped collection that does not end: the program ends without it.
+    // A stopped collection that does not end: the program ends without it, its windows
+    // at once.
     const auto giveUpWhenStuck = [&state] {
-        if (state == RunWatch::State::Stuck) std::_Exit(kRunCancelled);
+        if (state == RunWatch::State::Stuck) posix::EndWithStuckThread(kRunCancelled);
     };
     QEventLoop loop;
     QTimer look;
