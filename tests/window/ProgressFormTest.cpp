@@ -115,7 +115,9 @@ TEST(ProgressRecord, MirrorsTheRunsProgressThroughPiecesAndRejectsMalformedRecor
     for (size_t i = 3; i < record.size(); ++i) {
         pending += record[i];
         ASSERT_TRUE(TakeProgressRecords(pending, mirror));
-        if (i + 1 < record.size()) EXPECT_EQ(mirror.Folder(), "/old");
+        if (i + 1 < record.size()) {
+            EXPECT_EQ(mirror.Folder(), "/old");
+        }
     }
     EXPECT_TRUE(pending.empty());
     RunProgress::Counts seen = mirror.Now();
