@@ -451,9 +451,9 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
     }
 }
 
-// Runs a control's command to its end before the window handles anything else: during
-// the collection run the window takes no input, so a second Get cannot start while a
-// message box of the run waits.
+// Runs a control's command to its end before the window takes anything else: during
+// the collection run the window stays shown (the run's driver keeps serving it) but is
+// disabled, so a second Get cannot start while the run or a message box of it waits.
 void SettingsWindowWin32::RunCommand(Command command) {
     busy_ = true;
     const bool collects = command == Command::Get;
@@ -489,8 +489,9 @@ int SettingsWindowWin32::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-bool RunSettingsWindow(Session& session, Platform& platform) {
+bool RunSettingsWindow(Session& session, Platform& platform, RunDriver* runs) {
     SettingsForm form(session, platform);
+    form.SetRunDriver(runs);
     SettingsWindowWin32 window(form);
     if (!window.LoadAndShow()) return false;
     window.RunMessageLoop();

@@ -77,8 +77,8 @@ private:
 };
 
 // The window road: loads the form, shows the window and handles its messages until it
-// has closed. False, with nothing changed but the form's loading, when the window could
-// not be created.
-bool RunSettingsWindow(Session& session, Platform& platform);
+// has closed; Get's collection goes through `runs` when given. False, with nothing
+// changed but the form's loading, when the window could not be created.
+bool RunSettingsWindow(Session& session, Platform& platform, RunDriver* runs = nullptr);
 
 }  // namespace kirramo::win32
