@@ -101,3 +101,4 @@ foreach(name "パスをコピー" "名前をコピー" "フルパスをコピー
     RENAME "${name}")
 endforeach()
 install(FILES data/thunar/uca.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/kirramo/thunar)
+include(cmake/Package.cmake)

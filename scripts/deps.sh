@@ -4,7 +4,7 @@
 set -euo pipefail
 need=(cmake ninja-build g++ pkg-config libicu-dev libx11-dev qt6-base-dev fonts-noto-cjk wl-clipboard qt6-wayland)
 if [ "${1:-run}" = test ]; then
-  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi)
+  need+=(libgtest-dev xvfb xclip x11-utils xdotool clang libclang-rt-14-dev desktop-file-utils python3 python3-gi fuse3 python3-fusepy lintian dpkg-dev thunar openbox dbus-daemon)
 fi
 missing=()
 for p in "${need[@]}"; do

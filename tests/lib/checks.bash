@@ -66,3 +66,42 @@ report() {
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
 }
+
+# slow_folder SOURCE MOUNTPOINT [slowfs options...]: mounts SOURCE read-only at
+# MOUNTPOINT through tests/tools/slowfs.py, whose listings take their time (see its
+# options), and unmounts it when the script ends. Ends the script with a SKIP where no
+# FUSE file system can be mounted (no /dev/fuse, no fusepy, not root).
+slow_folder() {
+  local source=$1 mountpoint=$2
+  shift 2
+  if [ ! -c /dev/fuse ] || [ "$(id -u)" -ne 0 ] || ! /usr/bin/python3 -c 'import fusepy' 2>/dev/null; then
+    echo "SKIP: no FUSE file system can be mounted here"
+    exit 0
+  fi
+  mkdir -p "$mountpoint"
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../tools/slowfs.py" "$source" "$mountpoint" "$@" \
+    >"$work/slowfs.out" 2>&1 &
+  slowfs_pids+=("$!")
+  slowfs_mounts+=("$mountpoint")
+  local i
+  for i in $(seq 100); do
+    grep -q '^mounted' "$work/slowfs.out" && return 0
+    sleep 0.05
+  done
+  echo "slowfs did not mount: $(cat "$work/slowfs.out")" >&2
+  exit 1
+}
+slowfs_pids=()
+slowfs_mounts=()
+# A listing that hangs keeps the file system's process busy: the mount is detached at
+# once (lazily), then the process is ended outright.
+stop_slow_folders() {
+  local m p
+  for m in "${slowfs_mounts[@]+"${slowfs_mounts[@]}"}"; do umount -l "$m" 2>/dev/null; done
+  for p in "${slowfs_pids[@]+"${slowfs_pids[@]}"}"; do
+    kill -9 "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
+  return 0
+}
+at_exit+=(stop_slow_folders)
