@@ -26,8 +26,12 @@ std::wstring TextOf(HWND h) {
 ProgressWindowWin32::ProgressWindowWin32(ProgressForm& form) : form_(form) {}
 
 ProgressWindowWin32::~ProgressWindowWin32() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    Close();
     if (font_) DeleteObject(font_);
+}
+
+void ProgressWindowWin32::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
 }
 
 HWND ProgressWindowWin32::ControlHandle(std::string_view name) const {

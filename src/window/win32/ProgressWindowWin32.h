@@ -34,6 +34,8 @@ public:
     // (the form's placement, on the pointer's monitor), creates it and shows it without
     // activating it. False when the window could not be created (it is not tried again).
     bool Draw();
+    // Takes the window off the screen at once (the run has ended, or is given up).
+    void Close();
     // Esc and Enter as a dialog takes them; true when the message was the window's.
     bool PreTranslate(MSG& msg);
 

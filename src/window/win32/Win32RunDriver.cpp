@@ -71,9 +71,13 @@ void Win32RunDriver::Collect(RunProgress& progress, const std::function<void()>&
             case RunWatch::Turn::Wait:
                 break;
             case RunWatch::Turn::Draw:
-                window.Draw();
+                if (!abandoned) window.Draw();
                 break;
             case RunWatch::Turn::Abandon:
+                // The window leaves the screen first: a process whose thread waits on
+                // a file system may take as long to vanish as the file system takes to
+                // answer.
+                window.Close();
                 if (!abandoned) abandon_();
                 abandoned = true;
                 break;
