@@ -9,17 +9,10 @@ namespace kirramo::win32 {
 namespace {
 
 // A caption with the close box (which acts as 中止), a fixed border.
-constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kWindowExStyle = 0;
+constexpr FormFrame kFrame{kProgressWindowClass,       ProgressForm::kCaption,      WS_CAPTION | WS_SYSMENU, 0,
+                           ProgressForm::kClientWidth, ProgressForm::kClientHeight};
 // The bar's steps while the amount of work is unknown, in milliseconds.
 constexpr int kMarqueeStepMs = 30;
-
-std::wstring TextOf(HWND h) {
-    const int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
-    return text;
-}
 
 }  // namespace
 
@@ -57,21 +50,12 @@ bool ProgressWindowWin32::Draw() {
 }
 
 bool ProgressWindowWin32::Create() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    if (!RegisterViewClass(kProgressWindowClass, WindowProc)) return false;
-
     const PointerScreen screen = ScreenOfPointer();
     form_.Place(screen.CursorX(), screen.CursorY(), screen.TwipsPerPixel(), screen.TwipsPerPixel(),
                 screen.WidthTwips(), screen.HeightTwips());
-    const UINT dpi = screen.dpi;
-    const SIZE outer = OuterSize(Px(ProgressForm::kClientWidth, dpi), Px(ProgressForm::kClientHeight, dpi), dpi,
-                                 kWindowStyle, kWindowExStyle);
     // Its own window, owned by none: the settings window, disabled while its run goes
     // on, does not take this one with it.
-    hwnd_ = CreateWindowExW(kWindowExStyle, kProgressWindowClass, Widen(ProgressForm::kCaption).c_str(), kWindowStyle,
-                            screen.work.left + Px(form_.WindowLeft(), dpi), screen.work.top + Px(form_.WindowTop(), dpi),
-                            outer.cx, outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    hwnd_ = kFrame.Create(WindowProc, screen, form_.WindowLeft(), form_.WindowTop(), this);
     if (!hwnd_) return false;
     fontFace_ = JapaneseFace(SettingsForm::kWindowFontFace);
 
@@ -120,9 +104,7 @@ void ProgressWindowWin32::Place(UINT dpi) {
     const ProgressForm::Bar& bar = form_.ProgressBar();
     put(bar_, bar.left, bar.top, bar.width, bar.height);
     if (old) DeleteObject(old);
-    const SIZE outer = OuterSize(Px(ProgressForm::kClientWidth, dpi), Px(ProgressForm::kClientHeight, dpi), dpi,
-                                 kWindowStyle, kWindowExStyle);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    kFrame.Fit(hwnd_, dpi);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -135,7 +117,7 @@ void ProgressWindowWin32::Render() {
         const Control& c = controls[i];
         if ((IsWindowEnabled(h) != FALSE) != c.enabled) EnableWindow(h, c.enabled);
         const std::wstring caption = Widen(c.caption);
-        if (TextOf(h) != caption) SetWindowTextW(h, caption.c_str());
+        if (WindowText(h) != caption) SetWindowTextW(h, caption.c_str());
     }
     if (!bar_) return;
     const int percent = form_.ProgressBar().percent;
@@ -151,14 +133,10 @@ void ProgressWindowWin32::Render() {
 bool ProgressWindowWin32::PreTranslate(MSG& msg) { return hwnd_ && IsDialogMessageW(hwnd_, &msg); }
 
 LRESULT CALLBACK ProgressWindowWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<ProgressWindowWin32*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ProgressWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->OnMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+    ProgressWindowWin32* self = ViewOfWindow<ProgressWindowWin32>(hwnd, msg, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
+    return self->OnMessage(msg, wp, lp);
 }
 
 LRESULT ProgressWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -185,13 +163,10 @@ LRESULT ProgressWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 }
         }
         break;
-    case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
-        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    case kDpiChangedMessage:
         Place(LOWORD(wp));
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedPlace(hwnd_, lp);
         return 0;
-    }
     case WM_DESTROY:
         hwnd_ = nullptr;
         bar_ = nullptr;

@@ -14,8 +14,8 @@ namespace {
 // A caption with the system menu and the close box, a fixed border. The group boxes
 // leave their inside to the window's background, so the window paints under its
 // children (no WS_CLIPCHILDREN).
-constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kWindowExStyle = 0;
+constexpr FormFrame kFrame{kSettingsWindowClass,       SettingsForm::kCaption,      WS_CAPTION | WS_SYSMENU, 0,
+                           SettingsForm::kClientWidth, SettingsForm::kClientHeight};
 
 // Breaks a caption into lines that fit the width, between any two characters, but
 // never before a character that may not begin a line in Japanese. The system breaks
@@ -71,29 +71,12 @@ const Control* SettingsWindowWin32::ControlById(int id) const {
     return ControlWithId(form_.Controls(), id);
 }
 
-std::wstring SettingsWindowWin32::ControlText(HWND h) const {
-    int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
-    return text;
-}
-
 bool SettingsWindowWin32::LoadAndShow() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    if (!RegisterViewClass(kSettingsWindowClass, WindowProc)) return false;
-
     // The form places the window on the work area of the pointer's monitor.
     const PointerScreen screen = ScreenOfPointer();
-    const UINT dpi = screen.dpi;
     form_.Load(screen.CursorX(), screen.CursorY(), screen.TwipsPerPixel(), screen.TwipsPerPixel(),
                screen.WidthTwips(), screen.HeightTwips());
-
-    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi,
-                                 kWindowStyle, kWindowExStyle);
-    hwnd_ = CreateWindowExW(kWindowExStyle, kSettingsWindowClass, Widen(SettingsForm::kCaption).c_str(), kWindowStyle,
-                            screen.work.left + Px(form_.WindowLeft(), dpi), screen.work.top + Px(form_.WindowTop(), dpi),
-                            outer.cx, outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    hwnd_ = kFrame.Create(WindowProc, screen, form_.WindowLeft(), form_.WindowTop(), this);
     if (!hwnd_) return false;
     fontFace_ = JapaneseFace(SettingsForm::kWindowFontFace);
     CreateControls();
@@ -271,9 +254,7 @@ void SettingsWindowWin32::Place(UINT dpi) {
         SetWindowPos(h, nullptr, x, y, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (auto& [key, font] : oldFonts) DeleteObject(font);
-    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi,
-                                 kWindowStyle, kWindowExStyle);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    kFrame.Fit(hwnd_, dpi);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -312,15 +293,15 @@ void SettingsWindowWin32::Render() {
                 for (const std::string& item : c.list)
                     SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
             }
-            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
+            if (WindowText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         }
         case ControlKind::TextBox:
-            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
+            if (WindowText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         case ControlKind::Label:
         case ControlKind::Frame:
-            if (ControlText(h) != Widen(c.caption)) SetWindowTextW(h, Widen(c.caption).c_str());
+            if (WindowText(h) != Widen(c.caption)) SetWindowTextW(h, Widen(c.caption).c_str());
             break;
         case ControlKind::Button:
             break;
@@ -337,14 +318,10 @@ void SettingsWindowWin32::Render() {
 }
 
 LRESULT CALLBACK SettingsWindowWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<SettingsWindowWin32*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->OnMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+    SettingsWindowWin32* self = ViewOfWindow<SettingsWindowWin32>(hwnd, msg, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
+    return self->OnMessage(msg, wp, lp);
 }
 
 LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -377,13 +354,10 @@ LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
-    case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
-        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    case kDpiChangedMessage:
         Place(LOWORD(wp));
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedPlace(hwnd_, lp);
         return 0;
-    }
     case WM_DESTROY:
         // The program ends when the window has closed.
         if (tooltip_) {
@@ -422,7 +396,7 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         break;
     case ControlKind::ComboBox:
         if (code == CBN_EDITCHANGE) {
-            form_.SetText(name, Narrow(ControlText(h)));
+            form_.SetText(name, Narrow(WindowText(h)));
         } else if (code == CBN_SELCHANGE) {
             // The text field shows the chosen item only after this notification.
             const LRESULT index = SendMessageW(h, CB_GETCURSEL, 0, 0);
@@ -436,7 +410,7 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         }
         break;
     case ControlKind::TextBox:
-        if (code == EN_CHANGE) form_.SetText(name, Narrow(ControlText(h)));
+        if (code == EN_CHANGE) form_.SetText(name, Narrow(WindowText(h)));
         break;
     case ControlKind::Label:
         // A label that carries a command runs it on a click. A double-click is one click:

@@ -62,7 +62,6 @@ private:
     // The control's font at the window's resolution; points > 0 overrides its size.
     HFONT FontFor(const Control& c, double points = 0);
     const Control* ControlById(int id) const;
-    std::wstring ControlText(HWND h) const;
 
     SettingsForm& form_;
     HWND hwnd_ = nullptr;

@@ -1,5 +1,7 @@
 #include "window/win32/ViewParts.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 
 #include "platform/win32/WideText.h"
@@ -30,6 +32,22 @@ bool HasFace(HDC dc, const std::wstring& face) {
     return found;
 }
 
+// Registers a window class of the program's (its icon, the arrow pointer, the dialog
+// background) unless it is registered already. False when it could not be.
+bool RegisterViewClass(const wchar_t* name, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return true;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
 }  // namespace
 
 int ControlIdOf(const std::vector<Control>& controls, std::string_view name) {
@@ -82,12 +100,27 @@ UINT WindowDpi(HWND hwnd) {
     return dpi ? dpi : SystemDpi();
 }
 
-SIZE OuterSize(int w, int h, UINT dpi, DWORD style, DWORD exStyle) {
+SIZE FormFrame::OuterSize(UINT dpi) const {
     using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjust = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-    RECT r{0, 0, w, h};
+    RECT r{0, 0, Px(clientWidth, dpi), Px(clientHeight, dpi)};
     if (!adjust || !adjust(&r, style, FALSE, exStyle, dpi)) AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+HWND FormFrame::Create(WNDPROC proc, const PointerScreen& screen, int leftTwips, int topTwips, void* view) const {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!RegisterViewClass(windowClass, proc)) return nullptr;
+    const SIZE outer = OuterSize(screen.dpi);
+    return CreateWindowExW(exStyle, windowClass, Widen(caption).c_str(), style,
+                           screen.work.left + Px(leftTwips, screen.dpi), screen.work.top + Px(topTwips, screen.dpi),
+                           outer.cx, outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), view);
+}
+
+void FormFrame::Fit(HWND hwnd, UINT dpi) const {
+    const SIZE outer = OuterSize(dpi);
+    SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int PointerScreen::WidthTwips() const { return static_cast<int>(std::lround((work.right - work.left) * TwipsPerPixel())); }
@@ -139,25 +172,22 @@ HFONT CreateTextFont(const std::wstring& face, double points, UINT dpi) {
     return CreateFontIndirectW(&lf);
 }
 
+void MoveToSuggestedPlace(HWND hwnd, LPARAM dpiChanged) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(dpiChanged);
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HICON ProgramIcon(int size) {
     auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-bool RegisterViewClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return true;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
-    return RegisterClassExW(&wc) != 0;
+std::wstring WindowText(HWND h) {
+    const int length = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
+    return text;
 }
 
 }  // namespace kirramo::win32

@@ -39,9 +39,6 @@ UINT SystemDpi();
 UINT MonitorDpi(HMONITOR monitor);
 // The resolution that a window is laid out for.
 UINT WindowDpi(HWND hwnd);
-// The outer size of a window of these styles whose client area is w x h pixels.
-SIZE OuterSize(int w, int h, UINT dpi, DWORD style, DWORD exStyle);
-
 // Where a form is placed: the pointer, and the work area and resolution of its monitor.
 // A failed pointer query counts as (0, 0).
 struct PointerScreen {
@@ -58,16 +55,47 @@ struct PointerScreen {
 };
 PointerScreen ScreenOfPointer();
 
+// The top-level window of a form: its class, title, styles and client area (twips).
+struct FormFrame {
+    const wchar_t* windowClass;
+    const char* caption;
+    DWORD style, exStyle;
+    int clientWidth, clientHeight;
+
+    // Creates the window at the form's place (twips from the corner of the work area)
+    // with the client area at the screen's resolution, registering the class with its
+    // window procedure first; `view` is the creation's parameter. Null when it failed.
+    HWND Create(WNDPROC proc, const PointerScreen& screen, int leftTwips, int topTwips, void* view) const;
+    // Gives the window the outer size that makes its client area the form's at a resolution.
+    void Fit(HWND hwnd, UINT dpi) const;
+    SIZE OuterSize(UINT dpi) const;
+};
+
 // The face for the window's Japanese texts: the designed face where the system has it,
 // else a Japanese user-interface face of the system, else the system's message font.
 std::wstring JapaneseFace(const std::string& designed);
 // A font of that face and size at a resolution, for Japanese text.
 HFONT CreateTextFont(const std::wstring& face, double points, UINT dpi);
 
+// The view object of a window: the creation's parameter, kept in the window's user data
+// from WM_NCCREATE on; null for the messages that come before it.
+template <typename View>
+View* ViewOfWindow(HWND hwnd, UINT msg, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* view = static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    }
+    return reinterpret_cast<View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// WM_DPICHANGED: the window was moved to a monitor of another resolution. Its lParam is
+// the place that the system suggests for the window, which MoveToSuggestedPlace takes.
+inline constexpr UINT kDpiChangedMessage = 0x02E0;
+void MoveToSuggestedPlace(HWND hwnd, LPARAM dpiChanged);
+
 // The program's icon at a size, or the system's application icon.
 HICON ProgramIcon(int size);
-// Registers a window class of the program's (its icon, the arrow pointer, the dialog
-// background) unless it is registered already. False when it could not be.
-bool RegisterViewClass(const wchar_t* name, WNDPROC proc);
+// The text of a window or control.
+std::wstring WindowText(HWND h);
 
 }  // namespace kirramo::win32
