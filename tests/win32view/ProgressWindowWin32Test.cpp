@@ -1,19 +1,24 @@
 // The Win32 view of the progress window and the Windows run driver, in process under
 // Wine (on the harness's display): the window built from the form without taking the
 // focus, 中止 reaching the form by each of its ways, and a stop ending the run or, when
-// the collection does not notice it, giving the run up after 150 ms.
+// the collection does not notice it (also while it waits for a message's OK), giving
+// the run up after 150 ms.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Platform.h"
 #include "window/ProgressForm.h"
 #include "window/win32/ProgressWindowWin32.h"
 #include "window/win32/Win32RunDriver.h"
 
 #include <commctrl.h>
+// The member Platform::MessageBox, not the macro that names MessageBoxW.
+#undef MessageBox
 
 namespace kirramo::win32 {
 namespace {
@@ -121,6 +126,33 @@ TEST(Win32RunDriver, StopEndsTheRunOrGivesUpACollectionThatDoesNotNoticeIt) {
             EXPECT_LT(after, 250);
         }
     }
+}
+
+TEST(Win32RunDriver, AMessageThatTheCollectionShowsLeavesTheProgressWindowServed) {
+    // The collection shows a message (as the short-form failure of a path is shown) and
+    // waits for its OK; meanwhile the window appears and takes 中止, and the run is
+    // given up. Giving it up here closes the box, as the end of the program would.
+    Win32Platform platform;
+    RunProgress progress;
+    std::atomic<bool> abandoned{false};
+    Win32RunDriver driver([&] {
+        abandoned = true;
+        PostMessageW(FindWindowW(L"#32770", L"Kirramo"), WM_COMMAND, IDOK, 0);
+    });
+    std::atomic<bool> clicked{false};
+    std::thread user([&] {
+        HWND w = nullptr;
+        for (int tries = 0; tries < 1000 && !((w = FindProgressWindow()) && IsWindowVisible(w)); ++tries) Sleep(10);
+        if (w && FindWindowW(L"#32770", L"Kirramo")) {
+            SendMessageW(GetDlgItem(w, IDOK), BM_CLICK, 0, 0);
+            clicked = true;
+        }
+    });
+    driver.Collect(progress, [&] { platform.MessageBox("GetShortPathName Err0"); });
+    user.join();
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(progress.Cancelled());
+    EXPECT_TRUE(abandoned);
 }
 
 }  // namespace
