@@ -13,7 +13,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KIRRAMO_WIN_BUILD:-$root/build-win}
 
 # ---- What the Windows build and Wine need ----
-need=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xclip locales fonts-noto-cjk)
+need=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine xvfb xclip xdotool locales
+  fonts-noto-cjk fuse3 python3-fusepy)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

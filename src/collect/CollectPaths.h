@@ -49,8 +49,9 @@ bool PlaceLines(const OptionSet& options, Platform& platform, const std::vector<
 // runs as the driver runs it (off the thread that reports its progress) and can be
 // cancelled; without one it runs here. The clipboard is touched only when the text is
 // placed, so a cancelled run leaves it as it was. Messages are shown on this thread
-// after the collection, except the short-form failure of a Windows path (Windows runs
-// without a driver).
+// after the collection, except the short-form failure of a Windows path, which is shown
+// where it happens: on the collection's thread when a driver runs it (the Windows
+// driver shows it there owned by no window, and the run waits for its OK).
 RunOutcome RunCollectPaths(const OptionSet& options, Platform& platform, RunDriver* driver = nullptr);
 
 // The same; true when the text reached the clipboard (also when a missing path

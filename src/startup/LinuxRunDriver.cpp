@@ -3,7 +3,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "collect/CollectPaths.h"
@@ -125,34 +128,46 @@ private:
 
 void DirectRunDriver::Collect(RunProgress& progress, const std::function<void()>& collect) {
     StopSignals signals;
-    std::optional<RunWatch> watch;
+    // The loop looks at the run every RunWatch::kPoll, and at once when it has ended.
+    std::mutex lock;
+    std::condition_variable woken;
+    std::optional<CollectionThread> collection;
     {
         StopSignals::Blocked blocked;
-        watch.emplace(progress, collect);
+        collection.emplace(collect, [&] {
+            std::lock_guard<std::mutex> hold(lock);
+            woken.notify_one();
+        });
     }
-    ProgressForm& form = watch->Form();
+    ProgressForm form(progress);
+    RunWatch watch(form, RunWatch::Clock::now());
     TerminalLine line;
     WindowProcess window;
     for (;;) {
-        const RunWatch::State state = watch->Poll(RunWatch::kPoll);
-        if (state == RunWatch::State::Ended) break;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            if (woken.wait_for(hold, RunWatch::kPoll, [&] { return collection->Ended(); })) break;
+        }
         if ((signals.Received() || window.CancelAsked()) && !form.IsCancelled()) form.Cancel();
-        if (state == RunWatch::State::Stuck) {
+        switch (watch.At(RunWatch::Clock::now())) {
+        case RunWatch::Turn::Wait:
+            break;
+        case RunWatch::Turn::Draw:
+            line.Draw(form);
+            window.Draw(progress);
+            break;
+        case RunWatch::Turn::Abandon:
             // The collection waits on a file system that does not answer: the program
             // ends here, with nothing placed and nothing saved.
             line.Erase();
             EndWithStuckThread(kRunCancelled);
-        }
-        if (watch->Tick()) {
-            line.Draw(form);
-            window.Draw(progress);
         }
     }
     line.Erase();
     window.Close();
     // A signal that came after the last look still cancels the run: nothing is placed.
     if (signals.Received()) progress.Cancel();
-    watch->Finish();
+    collection->Finish();
 }
 
 }  // namespace kirramo::posix

@@ -1,74 +1,64 @@
-// A run's collection on a thread of its own, watched by the thread that started it: the
-// thread that draws the progress (a window, a line on a terminal) and hears the user's
-// 中止. What every driver of the program's runs (RunDriver) does alike lives here: the
-// progress window's form and its clock, how often the run is looked at, and when a
-// cancelled collection that does not end is given up.
+// What a run driver does whatever shows the progress (a window, a line on a terminal):
+// the collection on a thread of its own, and the clock of the loop that watches it,
+// which says when to draw the progress form and when to give up a stopped collection
+// that does not end because a file system does not answer.
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <cstdint>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <thread>
 
-#include "collect/RunProgress.h"
 #include "window/ProgressForm.h"
 
 namespace kirramo {
 
-class RunWatch {
+// The collection of a run on a thread of its own, started at once. `ended` runs on that
+// thread when the collection has returned or thrown, to wake whoever waits for it.
+class CollectionThread {
 public:
-    // How often the watching thread looks at the run: the delay of a 中止 that it
-    // passes on, and of the end of the run.
-    static constexpr std::chrono::milliseconds kPoll{20};
-    // How long a cancelled collection may take to notice it. One that takes longer
-    // waits on a file system that does not answer; the driver then ends the program
-    // without it (kRunCancelled: nothing placed; whatever is saved was saved before).
-    static constexpr std::chrono::milliseconds kAbandonAfter{150};
+    CollectionThread(std::function<void()> collect, std::function<void()> ended);
+    // Waits for the thread, unless Finish has.
+    ~CollectionThread();
+    CollectionThread(const CollectionThread&) = delete;
+    CollectionThread& operator=(const CollectionThread&) = delete;
 
-    enum class State {
-        Running,
-        Ended,  // the collection has ended; Finish collects it
-        Stuck,  // cancelled more than kAbandonAfter ago, and the collection still runs
-    };
-
-    // Starts the collection on a new thread (which takes the caller's signal mask).
-    RunWatch(RunProgress& progress, std::function<void()> collect);
-    // Where Finish was not reached (the watching thread failed), the run is cancelled
-    // and its thread waited for.
-    ~RunWatch();
-    RunWatch(const RunWatch&) = delete;
-    RunWatch& operator=(const RunWatch&) = delete;
-
-    // Waits up to `wait` for the collection to end (zero: only looks) and tells how
-    // the run stands.
-    State Poll(std::chrono::milliseconds wait);
-
-    // The progress window's form over the run's progress; the view hands it the
-    // user's 中止.
-    ProgressForm& Form() { return form_; }
-    // The form's clock: true when the view should draw the form now.
-    bool Tick() { return form_.Tick(ElapsedMs()); }
-    int64_t ElapsedMs() const;
-
-    // Waits for the collection thread and passes on what the collection threw.
+    bool Ended() const { return ended_.load(std::memory_order_acquire); }
+    // Waits for the thread and passes on what the collection threw.
     void Finish();
 
 private:
-    using Clock = std::chrono::steady_clock;
+    std::exception_ptr failure_;
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
+};
 
-    RunProgress& progress_;
-    ProgressForm form_;
+// The clock of a driver's loop, which looks at the run about every kPoll.
+class RunWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+    // How often the loop looks at the run, and how long a stopped collection may take to
+    // notice the stop before the program ends without it.
+    static constexpr std::chrono::milliseconds kPoll{20};
+    static constexpr std::chrono::milliseconds kAbandonAfter{150};
+
+    enum class Turn {
+        Wait,     // nothing to do
+        Draw,     // draw the form: it appears, or its texts were refreshed
+        Abandon,  // the run was stopped kAbandonAfter ago and goes on: end the program
+    };
+
+    RunWatch(ProgressForm& form, Clock::time_point start) : form_(form), start_(start) {}
+    // What the loop does at this time. The stop is timed from the first turn that finds
+    // the form cancelled, so the loop asks again right after handing it a user's action.
+    Turn At(Clock::time_point now);
+
+private:
+    ProgressForm& form_;
     const Clock::time_point start_;
     std::optional<Clock::time_point> cancelledAt_;
-    std::mutex lock_;
-    std::condition_variable ended_;
-    bool done_ = false;
-    std::exception_ptr failure_;
-    std::thread worker_;
 };
 
 }  // namespace kirramo

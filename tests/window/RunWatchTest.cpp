@@ -1,63 +1,46 @@
-// The watch over a collection on its own thread: it ends when the collection does,
-// passes on what the collection threw, and gives up a cancelled collection that does
-// not end only after RunWatch::kAbandonAfter.
+// The clock of a run driver's loop, and the collection's own thread.
 #include "window/RunWatch.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace kirramo {
 namespace {
 
-using std::chrono::milliseconds;
-using State = RunWatch::State;
-
-TEST(RunWatch, EndsWithTheCollectionAndGivesUpOnlyAStoppedOneThatHangs) {
+TEST(RunWatch, DrawsAsTheFormTicksAndGivesUpAStoppedRunAfter150Ms) {
     RunProgress progress;
-    std::atomic<bool> release{false};
-    RunWatch watch(progress, [&] {
-        while (!release) std::this_thread::sleep_for(milliseconds(1));
-    });
-    EXPECT_EQ(watch.Poll(milliseconds(0)), State::Running);
-    // A collection that hangs is not given up before it was cancelled ...
-    EXPECT_EQ(watch.Poll(RunWatch::kAbandonAfter * 2), State::Running);
-    EXPECT_FALSE(watch.Form().IsCancelled());
-
-    // ... and then only after kAbandonAfter.
-    watch.Form().Cancel();
-    EXPECT_TRUE(progress.Cancelled());
-    const auto cancelled = std::chrono::steady_clock::now();
-    State state = State::Running;
-    while (state == State::Running && std::chrono::steady_clock::now() - cancelled < std::chrono::seconds(5))
-        state = watch.Poll(RunWatch::kPoll);
-    EXPECT_EQ(state, State::Stuck);
-    EXPECT_GE(std::chrono::steady_clock::now() - cancelled, RunWatch::kAbandonAfter);
-
-    release = true;
-    EXPECT_EQ(watch.Poll(std::chrono::seconds(5)), State::Ended);
-    watch.Finish();
-}
-
-TEST(RunWatch, PassesOnWhatTheCollectionThrew) {
-    RunProgress progress;
-    RunWatch watch(progress, [] { throw std::runtime_error("listing failed"); });
-    EXPECT_EQ(watch.Poll(std::chrono::seconds(5)), State::Ended);
-    EXPECT_THROW(watch.Finish(), std::runtime_error);
-}
-
-TEST(RunWatch, AWatchLeftEarlyCancelsTheRunAndWaitsForIt) {
-    RunProgress progress;
-    std::atomic<bool> ended{false};
-    {
-        RunWatch watch(progress, [&] {
-            while (!progress.Cancelled()) std::this_thread::sleep_for(milliseconds(1));
-            ended = true;
-        });
+    ProgressForm form(progress);
+    const RunWatch::Clock::time_point start{};
+    RunWatch watch(form, start);
+    using Turn = RunWatch::Turn;
+    // The turns of the loop (ms since the start); 中止 comes just before the turn at 610.
+    const struct {
+        int at;
+        Turn turn;
+    } turns[] = {{0, Turn::Wait},   {499, Turn::Wait}, {500, Turn::Draw}, {550, Turn::Wait}, {600, Turn::Draw},
+                 {610, Turn::Wait}, {700, Turn::Draw}, {760, Turn::Wait}, {761, Turn::Abandon}};
+    for (const auto& t : turns) {
+        if (t.at == 610) form.Run(Command::Cancel);
+        EXPECT_EQ(watch.At(start + std::chrono::milliseconds(t.at)), t.turn) << t.at;
     }
-    EXPECT_TRUE(ended);
+}
+
+TEST(CollectionThread, RunsOffTheCallersThreadAndPassesOnWhatTheCollectionThrew) {
+    const std::thread::id caller = std::this_thread::get_id();
+    std::thread::id collectedOn, endedOn;
+    CollectionThread quiet([&] { collectedOn = std::this_thread::get_id(); },
+                           [&] { endedOn = std::this_thread::get_id(); });
+    quiet.Finish();
+    EXPECT_TRUE(quiet.Ended());
+    EXPECT_NE(collectedOn, caller);
+    EXPECT_EQ(endedOn, collectedOn);
+
+    bool woken = false;
+    CollectionThread failing([] { throw std::runtime_error("listing failed"); }, [&] { woken = true; });
+    EXPECT_THROW(failing.Finish(), std::runtime_error);
+    EXPECT_TRUE(woken);
 }
 
 }  // namespace

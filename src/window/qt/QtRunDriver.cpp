@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <thread>
 
 #include "collect/CollectPaths.h"
 #include "platform/posix/DesktopProcess.h"
@@ -14,44 +15,47 @@
 namespace kirramo {
 
 void QtRunDriver::Collect(RunProgress& progress, const std::function<void()>& collect) {
-    RunWatch watch(progress, collect);
-    ProgressWindow window(watch.Form());
+    ProgressForm form(progress);
+    ProgressWindow window(form);
+    RunWatch watch(form, RunWatch::Clock::now());
     const bool ownerEnabled = owner_ && owner_->isEnabled();
     if (owner_) owner_->setEnabled(false);
 
-    RunWatch::State state = RunWatch::State::Running;
-    // A stopped collection that does not end: the program ends without it, its windows
-    // at once.
-    const auto giveUpWhenStuck = [&state] {
-        if (state == RunWatch::State::Stuck) posix::EndWithStuckThread(kRunCancelled);
-    };
     QEventLoop loop;
-    QTimer look;
-    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-        state = watch.Poll(std::chrono::milliseconds(0));
-        if (state == RunWatch::State::Ended) {
-            loop.quit();
-            return;
+    // The loop looks at the run every RunWatch::kPoll, and ends at once with the run.
+    CollectionThread collection(
+        collect, [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    const auto look = [&] {
+        switch (watch.At(RunWatch::Clock::now())) {
+        case RunWatch::Turn::Wait:
+            break;
+        case RunWatch::Turn::Draw:
+            if (window.isVisible()) window.Render();
+            else window.PlaceAndShow();
+            break;
+        case RunWatch::Turn::Abandon:
+            // A stopped collection that does not end: the program ends without it, its
+            // windows at once.
+            posix::EndWithStuckThread(kRunCancelled);
         }
-        giveUpWhenStuck();
-        const bool shown = watch.Form().IsShown();
-        if (!watch.Tick()) return;
-        if (shown) window.Render();
-        else window.PlaceAndShow();
-    });
-    look.start(RunWatch::kPoll);
-    loop.exec();
+    };
+    QTimer looks;
+    QObject::connect(&looks, &QTimer::timeout, &loop, look);
+    // 中止 is timed from the look right after it.
+    QObject::connect(&window, &ProgressWindow::Stopped, &loop, look);
+    looks.start(RunWatch::kPoll);
+    if (!collection.Ended()) loop.exec();
+    looks.stop();
     // The loop also ends when the application quits: the run then stops, and is waited
     // for as long as a stopped run is.
-    while (state != RunWatch::State::Ended) {
-        if (!watch.Form().IsCancelled()) watch.Form().Cancel();
-        state = watch.Poll(RunWatch::kPoll);
-        giveUpWhenStuck();
+    while (!collection.Ended()) {
+        if (!form.IsCancelled()) form.Cancel();
+        look();
+        std::this_thread::sleep_for(RunWatch::kPoll);
     }
-    look.stop();
     window.hide();
     if (owner_) owner_->setEnabled(ownerEnabled);
-    watch.Finish();
+    collection.Finish();
 }
 
 }  // namespace kirramo

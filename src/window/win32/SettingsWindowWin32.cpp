@@ -11,98 +11,11 @@ namespace kirramo::win32 {
 
 namespace {
 
-// Twips to pixels at a resolution: 15 twips a pixel at 96 dpi.
-int Px(int twips, UINT dpi) { return static_cast<int>(std::lround(twips * static_cast<double>(dpi) / 1440.0)); }
-
-// Functions of newer systems, looked up at run time so that the program still starts
-// where they are missing.
-template <typename F>
-F UserFunction(const char* name) {
-    HMODULE user = GetModuleHandleW(L"user32.dll");
-    return user ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user, name))) : nullptr;
-}
-
-// The resolution of the screen: the system's logical dots per inch.
-UINT SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    UINT dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX)) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi ? dpi : 96;
-}
-
-// The resolution of one monitor where the system tells it per monitor, else the system's.
-UINT MonitorDpi(HMONITOR monitor) {
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
-        auto get = reinterpret_cast<GetDpiForMonitorFn>(
-            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        UINT x = 0, y = 0;
-        bool ok = get && SUCCEEDED(get(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x > 0;
-        FreeLibrary(shcore);
-        if (ok) return x;
-    }
-    return SystemDpi();
-}
-
-UINT WindowDpi(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto get = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
-    UINT dpi = get ? get(hwnd) : 0;
-    return dpi ? dpi : SystemDpi();
-}
-
 // A caption with the system menu and the close box, a fixed border. The group boxes
 // leave their inside to the window's background, so the window paints under its
 // children (no WS_CLIPCHILDREN).
-constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kWindowExStyle = 0;
-
-// The outer size of the window whose client area is w x h pixels.
-SIZE OuterSize(int w, int h, UINT dpi) {
-    using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjust = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-    RECT r{0, 0, w, h};
-    if (!adjust || !adjust(&r, kWindowStyle, FALSE, kWindowExStyle, dpi))
-        AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
-    return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool HasFace(HDC dc, const std::wstring& face) {
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(query.lfFaceName, face.c_str(), LF_FACESIZE);
-    bool found = false;
-    EnumFontFamiliesExW(dc, &query, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
-}
-
-// The face for the window's Japanese texts: the designed face where the system has it,
-// else a Japanese user-interface face of the system, else the system's message font.
-std::wstring JapaneseFace(const std::string& designed) {
-    HDC dc = GetDC(nullptr);
-    std::wstring chosen;
-    for (const std::wstring& face : {Widen(designed), std::wstring(L"MS PGothic"), std::wstring(L"MS UI Gothic"),
-                                     std::wstring(L"Meiryo UI"), std::wstring(L"Yu Gothic UI"),
-                                     std::wstring(L"Noto Sans CJK JP"), std::wstring(L"Noto Sans JP")}) {
-        if (HasFace(dc, face)) {
-            chosen = face;
-            break;
-        }
-    }
-    if (dc) ReleaseDC(nullptr, dc);
-    if (chosen.empty()) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            chosen = metrics.lfMessageFont.lfFaceName;
-    }
-    return chosen;
-}
+constexpr FormFrame kFrame{kSettingsWindowClass,       SettingsForm::kCaption,      WS_CAPTION | WS_SYSMENU, 0,
+                           SettingsForm::kClientWidth, SettingsForm::kClientHeight};
 
 // Breaks a caption into lines that fit the width, between any two characters, but
 // never before a character that may not begin a line in Japanese. The system breaks
@@ -137,40 +50,7 @@ bool StartsGroup(const SettingsForm& form, const Control& c) {
     return true;
 }
 
-HICON ProgramIcon(int size) {
-    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResourceId),
-                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
-}
-
-bool RegisterWindowClass(WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kSettingsWindowClass, &wc)) return true;
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
-    wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kSettingsWindowClass;
-    return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
-
-int ControlIdOf(const SettingsForm& form, std::string_view name) {
-    const auto& controls = form.Controls();
-    for (size_t i = 0; i < controls.size(); ++i) {
-        const Control& c = controls[i];
-        if (c.name != name) continue;
-        if (c.isDefault) return IDOK;
-        if (c.isCancel) return IDCANCEL;
-        return kFirstControlId + static_cast<int>(i);
-    }
-    return 0;
-}
 
 SettingsWindowWin32::SettingsWindowWin32(SettingsForm& form) : form_(form) {}
 
@@ -188,43 +68,15 @@ HWND SettingsWindowWin32::ControlHandle(std::string_view name) const {
 }
 
 const Control* SettingsWindowWin32::ControlById(int id) const {
-    const auto& controls = form_.Controls();
-    for (const Control& c : controls)
-        if (ControlIdOf(form_, c.name) == id) return &c;
-    return nullptr;
-}
-
-std::wstring SettingsWindowWin32::ControlText(HWND h) const {
-    int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(h, text.data(), length + 1)));
-    return text;
+    return ControlWithId(form_.Controls(), id);
 }
 
 bool SettingsWindowWin32::LoadAndShow() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    if (!RegisterWindowClass(WindowProc)) return false;
-
-    // The form places the window on the work area of the pointer's monitor, taken as a
-    // screen whose corner is (0, 0). A failed pointer query counts as (0, 0).
-    POINT cursor{0, 0};
-    if (!GetCursorPos(&cursor)) cursor = POINT{0, 0};
-    HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (GetMonitorInfoW(monitor, &info)) work = info.rcWork;
-    const UINT dpi = MonitorDpi(monitor);
-    const double twipsPerPixel = 1440.0 / dpi;
-    form_.Load(cursor.x - work.left, cursor.y - work.top, twipsPerPixel, twipsPerPixel,
-               static_cast<int>(std::lround((work.right - work.left) * twipsPerPixel)),
-               static_cast<int>(std::lround((work.bottom - work.top) * twipsPerPixel)));
-
-    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
-    hwnd_ = CreateWindowExW(kWindowExStyle, kSettingsWindowClass, Widen(SettingsForm::kCaption).c_str(), kWindowStyle,
-                            work.left + Px(form_.WindowLeft(), dpi), work.top + Px(form_.WindowTop(), dpi), outer.cx,
-                            outer.cy, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    // The form places the window on the work area of the pointer's monitor.
+    const PointerScreen screen = ScreenOfPointer();
+    form_.Load(screen.CursorX(), screen.CursorY(), screen.TwipsPerPixel(), screen.TwipsPerPixel(),
+               screen.WidthTwips(), screen.HeightTwips());
+    hwnd_ = kFrame.Create(WindowProc, screen, form_.WindowLeft(), form_.WindowTop(), this);
     if (!hwnd_) return false;
     fontFace_ = JapaneseFace(SettingsForm::kWindowFontFace);
     CreateControls();
@@ -332,15 +184,9 @@ HFONT SettingsWindowWin32::FontFor(const Control& c, double points) {
     if (points <= 0) points = c.fontSize > 0 ? c.fontSize : SettingsForm::kWindowFontSize;
     HFONT& font = fonts_[{face, points}];
     if (!font) {
-        LOGFONTW lf{};
-        lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi_ / 72.0));
-        lf.lfWeight = FW_NORMAL;
-        lf.lfCharSet = SHIFTJIS_CHARSET;
-        lf.lfQuality = DEFAULT_QUALITY;
         const std::wstring wanted = Widen(face);
         const std::wstring& used = (face == SettingsForm::kWindowFontFace || face.empty()) ? fontFace_ : wanted;
-        lstrcpynW(lf.lfFaceName, (used.empty() ? fontFace_ : used).c_str(), LF_FACESIZE);
-        font = CreateFontIndirectW(&lf);
+        font = CreateTextFont(used.empty() ? fontFace_ : used, points, dpi_);
     }
     return font;
 }
@@ -408,8 +254,7 @@ void SettingsWindowWin32::Place(UINT dpi) {
         SetWindowPos(h, nullptr, x, y, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (auto& [key, font] : oldFonts) DeleteObject(font);
-    const SIZE outer = OuterSize(Px(SettingsForm::kClientWidth, dpi), Px(SettingsForm::kClientHeight, dpi), dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    kFrame.Fit(hwnd_, dpi);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -448,15 +293,15 @@ void SettingsWindowWin32::Render() {
                 for (const std::string& item : c.list)
                     SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
             }
-            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
+            if (WindowText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         }
         case ControlKind::TextBox:
-            if (ControlText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
+            if (WindowText(h) != Widen(c.text)) SetWindowTextW(h, Widen(c.text).c_str());
             break;
         case ControlKind::Label:
         case ControlKind::Frame:
-            if (ControlText(h) != Widen(c.caption)) SetWindowTextW(h, Widen(c.caption).c_str());
+            if (WindowText(h) != Widen(c.caption)) SetWindowTextW(h, Widen(c.caption).c_str());
             break;
         case ControlKind::Button:
             break;
@@ -473,14 +318,10 @@ void SettingsWindowWin32::Render() {
 }
 
 LRESULT CALLBACK SettingsWindowWin32::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<SettingsWindowWin32*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<SettingsWindowWin32*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->OnMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+    SettingsWindowWin32* self = ViewOfWindow<SettingsWindowWin32>(hwnd, msg, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
+    return self->OnMessage(msg, wp, lp);
 }
 
 LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -513,13 +354,10 @@ LRESULT SettingsWindowWin32::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         break;
-    case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
-        const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    case kDpiChangedMessage:
         Place(LOWORD(wp));
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveToSuggestedPlace(hwnd_, lp);
         return 0;
-    }
     case WM_DESTROY:
         // The program ends when the window has closed.
         if (tooltip_) {
@@ -558,7 +396,7 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         break;
     case ControlKind::ComboBox:
         if (code == CBN_EDITCHANGE) {
-            form_.SetText(name, Narrow(ControlText(h)));
+            form_.SetText(name, Narrow(WindowText(h)));
         } else if (code == CBN_SELCHANGE) {
             // The text field shows the chosen item only after this notification.
             const LRESULT index = SendMessageW(h, CB_GETCURSEL, 0, 0);
@@ -572,7 +410,7 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
         }
         break;
     case ControlKind::TextBox:
-        if (code == EN_CHANGE) form_.SetText(name, Narrow(ControlText(h)));
+        if (code == EN_CHANGE) form_.SetText(name, Narrow(WindowText(h)));
         break;
     case ControlKind::Label:
         // A label that carries a command runs it on a click. A double-click is one click:
@@ -587,9 +425,9 @@ void SettingsWindowWin32::OnCommand(int id, int code) {
     }
 }
 
-// Runs a control's command to its end before the window handles anything else: during
-// the collection run the window takes no input, so a second Get cannot start while a
-// message box of the run waits.
+// Runs a control's command to its end before the window takes anything else: during
+// the collection run the window stays shown (the run's driver keeps serving it) but is
+// disabled, so a second Get cannot start while the run or a message box of it waits.
 void SettingsWindowWin32::RunCommand(Command command) {
     busy_ = true;
     const bool collects = command == Command::Get;
@@ -625,8 +463,9 @@ int SettingsWindowWin32::RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
-bool RunSettingsWindow(Session& session, Platform& platform) {
+bool RunSettingsWindow(Session& session, Platform& platform, RunDriver* runs) {
     SettingsForm form(session, platform);
+    form.SetRunDriver(runs);
     SettingsWindowWin32 window(form);
     if (!window.LoadAndShow()) return false;
     window.RunMessageLoop();

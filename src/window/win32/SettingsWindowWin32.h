@@ -12,30 +12,20 @@
 #include <string_view>
 #include <vector>
 
-// The core's headers come before <windows.h>: its MessageBox macro would otherwise
-// rename the Platform member of that name.
+// The core's headers come before <windows.h> (which ViewParts.h includes): its
+// MessageBox macro would otherwise rename the Platform member of that name.
 #include "options/OptionSet.h"
 #include "platform/Platform.h"
 #include "window/SettingsForm.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "window/win32/ViewParts.h"
 
 namespace kirramo::win32 {
 
-// The program's icon in its resources.
-inline constexpr int kIconResourceId = 1;
 // The class of the settings window; its title is SettingsForm::kCaption.
 inline constexpr wchar_t kSettingsWindowClass[] = L"KirramoSettingsWindow";
-// Control ids: the default button is IDOK and the cancel button IDCANCEL, so that Enter
-// and Esc reach them through the dialog keys; every other control has this base plus
-// its index among the form's controls.
-inline constexpr int kFirstControlId = 100;
 
 // The id of the named control in the window, or 0 for an unknown name.
-int ControlIdOf(const SettingsForm& form, std::string_view name);
+inline int ControlIdOf(const SettingsForm& form, std::string_view name) { return ControlIdOf(form.Controls(), name); }
 
 class SettingsWindowWin32 {
 public:
@@ -72,7 +62,6 @@ private:
     // The control's font at the window's resolution; points > 0 overrides its size.
     HFONT FontFor(const Control& c, double points = 0);
     const Control* ControlById(int id) const;
-    std::wstring ControlText(HWND h) const;
 
     SettingsForm& form_;
     HWND hwnd_ = nullptr;
@@ -87,8 +76,8 @@ private:
 };
 
 // The window road: loads the form, shows the window and handles its messages until it
-// has closed. False, with nothing changed but the form's loading, when the window could
-// not be created.
-bool RunSettingsWindow(Session& session, Platform& platform);
+// has closed; Get's collection goes through `runs` when given. False, with nothing
+// changed but the form's loading, when the window could not be created.
+bool RunSettingsWindow(Session& session, Platform& platform, RunDriver* runs = nullptr);
 
 }  // namespace kirramo::win32

@@ -1,5 +1,6 @@
-// drive.exe STEP...   drives the settings window of a running kirramo.exe with messages,
-// as a user would with the mouse and keys. Steps, run in order:
+// drive.exe [progress] STEP...   drives the settings window of a running kirramo.exe
+// (or, after "progress", its progress window) with messages, as a user would with the
+// mouse and keys. Steps, run in order:
 //   wait              wait for the window (a minute at most: a hang guard)
 //   click NAME        a click on the control: BM_CLICK on buttons, check boxes and
 //                     option buttons, a press and release of the left button on a label
@@ -13,8 +14,15 @@
 //   screen            prints the work area of the primary monitor: "LEFT TOP WIDTH HEIGHT"
 //   close             the window's close box
 //   gone              wait until the window has closed
-// NAME is the control's name in the form (ChkTreeF, CboPattern, CmdGet ...). The exit
-// status is 0, or 3 when the window did not come or go, 4 for an unknown control.
+//   activate          makes the window the active one, as a click on its caption would
+//   enabled           prints "enabled=0|1": whether the window itself takes input
+//   foreground        prints the class of the active window of the desktop
+//   absent MS         watches for MS milliseconds that the window does not show (exit 5
+//                     when it did)
+//   say TEXT          prints TEXT at once (a mark for a caller that times the steps)
+// NAME is the control's name in the form (ChkTreeF, CboPattern, CmdGet, CmdStop ...).
+// The exit status is 0, or 3 when the window did not come or go, 4 for an unknown
+// control.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +30,9 @@
 
 #include "fake/FakePlatform.h"
 #include "platform/win32/WideText.h"
+#include "window/ProgressForm.h"
 #include "window/SettingsForm.h"
+#include "window/win32/ProgressWindowWin32.h"
 #include "window/win32/SettingsWindowWin32.h"
 
 using kirramo::win32::Narrow;
@@ -30,7 +40,15 @@ using kirramo::win32::Widen;
 
 namespace {
 
-HWND FindSettingsWindow() { return FindWindowW(kirramo::win32::kSettingsWindowClass, L"Kirramo"); }
+const wchar_t* windowClass = kirramo::win32::kSettingsWindowClass;
+
+HWND FindDrivenWindow() { return FindWindowW(windowClass, L"Kirramo"); }
+
+std::wstring ClassOf(HWND h) {
+    wchar_t name[256] = {};
+    GetClassNameW(h, name, 256);
+    return name;
+}
 
 std::wstring Text(HWND h) {
     const LRESULT length = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
@@ -58,14 +76,23 @@ int wmain(int argc, wchar_t** argv) {
     // The form names its controls; the window numbers them from the form.
     kirramo::FakePlatform platform;
     kirramo::Session session;
-    kirramo::SettingsForm form(session, platform);
+    kirramo::SettingsForm settingsForm(session, platform);
+    kirramo::RunProgress progress;
+    kirramo::ProgressForm progressForm(progress);
+    int first = 1;
+    const std::vector<kirramo::Control>* controls = &settingsForm.Controls();
+    if (argc > 1 && std::wstring(argv[1]) == L"progress") {
+        windowClass = kirramo::win32::kProgressWindowClass;
+        controls = &progressForm.Controls();
+        first = 2;
+    }
     auto control = [&](HWND window, const std::wstring& name) -> HWND {
-        const int id = kirramo::win32::ControlIdOf(form, Narrow(name));
+        const int id = kirramo::win32::ControlIdOf(*controls, Narrow(name));
         return id ? GetDlgItem(window, id) : nullptr;
     };
 
-    HWND window = FindSettingsWindow();
-    for (int i = 1; i < argc; ++i) {
+    HWND window = FindDrivenWindow();
+    for (int i = first; i < argc; ++i) {
         const std::wstring step = argv[i];
         auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
         if (step == L"pointer") {
@@ -80,10 +107,25 @@ int wmain(int argc, wchar_t** argv) {
             std::printf("%ld %ld %ld %ld\n", work.left, work.top, work.right - work.left, work.bottom - work.top);
             continue;
         }
+        if (step == L"say") {
+            std::printf("%s\n", Narrow(next()).c_str());
+            std::fflush(stdout);
+            continue;
+        }
+        if (step == L"foreground") {
+            std::printf("%s\n", Narrow(ClassOf(GetForegroundWindow())).c_str());
+            continue;
+        }
         if (step == L"wait") {
-            for (int tries = 0; tries < 1200 && !((window = FindSettingsWindow()) && IsWindowVisible(window)); ++tries)
+            for (int tries = 0; tries < 1200 && !((window = FindDrivenWindow()) && IsWindowVisible(window)); ++tries)
                 Sleep(50);
             if (!window) return 3;
+            continue;
+        }
+        if (step == L"absent") {
+            const ULONGLONG until = GetTickCount64() + _wtoi(next().c_str());
+            for (; GetTickCount64() < until; Sleep(10))
+                if ((window = FindDrivenWindow()) && IsWindowVisible(window)) return 5;
             continue;
         }
         if (step == L"gone") {
@@ -92,8 +134,16 @@ int wmain(int argc, wchar_t** argv) {
             continue;
         }
         if (!window || !IsWindow(window)) return 3;
+        if (step == L"activate") {
+            SetForegroundWindow(window);
+            continue;
+        }
+        if (step == L"enabled") {
+            std::printf("enabled=%d\n", IsWindowEnabled(window) ? 1 : 0);
+            continue;
+        }
         if (step == L"dump") {
-            for (const kirramo::Control& c : form.Controls())
+            for (const kirramo::Control& c : *controls)
                 if (HWND h = control(window, Widen(c.name))) PrintState(c.name, h);
             continue;
         }
