@@ -91,9 +91,11 @@ private:
     bool drawn_ = false;
 };
 
-// The progress window of the run, in a process of its own: the toolkit stays out of
-// this one, whose collection runs on a second thread (no fork now) and which forks
-// the clipboard owner after the run. The process is started when the form first
+// The progress window of the run, in a process of its own. The toolkit stays out of
+// this process: loaded, it would cost a quick run more than the run itself, and its
+// threads would stay after the run, when the clipboard owner is forked. Nor can the
+// window's process be forked from this one while the collection's thread runs: it is
+// the program started afresh (HelperProcess). It is started when the form first
 // appears, where the session has a display, and is fed the run's progress whenever the
 // form is drawn; it ends when the run has ended and its pipe is closed.
 class WindowProcess {
