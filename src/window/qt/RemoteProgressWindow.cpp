@@ -25,9 +25,8 @@ void ServeProgressWindow(int stateFd, int answerFd) {
     QElapsedTimer clock;
     QEventLoop loop;
     const auto draw = [&] {
-        const bool shown = form.IsShown();
         if (!form.Tick(ProgressForm::kShowAfterMs + clock.elapsed())) return;
-        if (shown) window.Render();
+        if (window.isVisible()) window.Render();
         else window.PlaceAndShow();
     };
     QTimer look;
