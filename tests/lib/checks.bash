@@ -79,16 +79,20 @@ slow_folder() {
     exit 0
   fi
   mkdir -p "$mountpoint"
+  # Each mount has its own output file, made before the file system starts, so that
+  # "mounted" is read from this one and never from one mounted before.
+  local out="$work/slowfs.${#slowfs_pids[@]}.out"
+  : >"$out"
   /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/../tools/slowfs.py" "$source" "$mountpoint" "$@" \
-    >"$work/slowfs.out" 2>&1 &
+    >"$out" 2>&1 &
   slowfs_pids+=("$!")
   slowfs_mounts+=("$mountpoint")
   local i
   for i in $(seq 100); do
-    grep -q '^mounted' "$work/slowfs.out" && return 0
+    grep -q '^mounted' "$out" && return 0
     sleep 0.05
   done
-  echo "slowfs did not mount: $(cat "$work/slowfs.out")" >&2
+  echo "slowfs did not mount: $(cat "$out")" >&2
   exit 1
 }
 slowfs_pids=()
