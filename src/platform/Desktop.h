@@ -39,13 +39,16 @@ public:
     // Opens the usage text with the desktop's viewer, without waiting.
     virtual void OpenUsageText() = 0;
 
+    // Asked by a tree listing before each subfolder, with the number of lines listed so
+    // far (so a progress display can follow it); true ends the listing there.
+    using TreeCheckpoint = std::function<bool(size_t linesSoFar)>;
     // The tree command's listing of a folder (files too when withFiles), as text lines
-    // without line ends; nothing when the command could not be run. `stopped`, when
+    // without line ends; nothing when the command could not be run. `checkpoint`, when
     // given, is asked before each subfolder: once it answers true the listing ends
     // there, cut short (its run was cancelled and uses none of it). A tree command that
-    // cannot be stopped on the way lists the whole tree.
+    // cannot be followed on the way lists the whole tree without asking.
     virtual std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                                      const std::function<bool()>& stopped) = 0;
+                                                                      const TreeCheckpoint& checkpoint) = 0;
     // Waits for the given time; used between clipboard attempts.
     virtual void SleepMs(int ms) = 0;
 };

@@ -431,9 +431,9 @@ std::vector<std::string> FakePlatform::SortKeys(const std::vector<std::string>& 
 // ---- Platform: processes, settings, user interface ----
 
 std::optional<std::vector<std::string>> FakePlatform::TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                                        const std::function<bool()>& stopped) {
+                                                                        const TreeCheckpoint& checkpoint) {
     treeCalls.emplace_back(folder, withFiles);
-    treeStopAnswers.push_back(stopped && stopped());
+    treeStopAnswers.push_back(checkpoint && checkpoint(0));
     auto it = treeOutputs.find(folder);
     if (it == treeOutputs.end()) return std::nullopt;
     return it->second;

@@ -88,7 +88,7 @@ public:
     // Tree command: folder text (exact) -> output lines, or nullopt for "could not run".
     std::map<std::string, std::optional<std::vector<std::string>>> treeOutputs;
     std::vector<std::pair<std::string, bool>> treeCalls;  // (folder, withFiles)
-    std::vector<bool> treeStopAnswers;  // what `stopped` answered at each call (false: none given)
+    std::vector<bool> treeStopAnswers;  // what the checkpoint answered at each call (false: none given)
 
 
     std::vector<int> sleeps;                       // every SleepMs argument
@@ -167,7 +167,7 @@ public:
     std::optional<std::string> CommandLineText() override { return commandLine; }
     std::vector<std::string> ArgumentList() override { return argumentList; }
     std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                              const std::function<bool()>& stopped) override;
+                                                              const TreeCheckpoint& checkpoint) override;
     void SleepMs(int ms) override { sleeps.push_back(ms); }
 
     std::optional<std::string> ReadSettingsBytes() override {

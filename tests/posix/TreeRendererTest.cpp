@@ -145,7 +145,11 @@ TEST(RenderTree, StoppedListingEndsBeforeTheNextFolder) {
     ASSERT_EQ(folderLines.size(), 4u);
     for (size_t go = 0; go <= folderLines.size(); ++go) {
         size_t asked = 0;
-        const V cut = RenderTree(t.path, true, [&] { return ++asked > go; });
+        const V cut = RenderTree(t.path, true, [&](size_t listed) {
+            // Each subfolder is announced with the lines listed before its own line.
+            if (asked < folderLines.size()) EXPECT_EQ(listed, folderLines[asked]) << go;
+            return ++asked > go;
+        });
         const size_t end = go < folderLines.size() ? folderLines[go] : whole.size();
         EXPECT_EQ(cut, V(whole.begin(), whole.begin() + static_cast<long>(end))) << go;
         EXPECT_EQ(asked, std::min(go + 1, folderLines.size())) << go;
@@ -232,7 +236,7 @@ TEST(RenderTree, TreeDeeperThanTheOpenFileLimitIsListedWhole) {
     V files = RenderTree(t.path, true);
     // Stopped far below the open levels; the folders on the way are closed again.
     int asked = 0;
-    V cut = RenderTree(t.path, false, [&asked] { return ++asked > 200; });
+    V cut = RenderTree(t.path, false, [&asked](size_t) { return ++asked > 200; });
     V again = RenderTree(t.path, false);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
     RemoveChain(t.path, kName, kDepth);

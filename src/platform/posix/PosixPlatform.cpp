@@ -460,9 +460,9 @@ std::optional<std::string> PosixPlatform::CommandLineText() { return std::nullop
 std::vector<std::string> PosixPlatform::ArgumentList() { return impl_->arguments; }
 
 std::optional<std::vector<std::string>> PosixPlatform::TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                                         const std::function<bool()>& stopped) {
+                                                                         const TreeCheckpoint& checkpoint) {
     impl_->BeforeListing();
-    return RenderTree(folder, withFiles, stopped);
+    return RenderTree(folder, withFiles, checkpoint);
 }
 
 void PosixPlatform::SleepMs(int ms) {

@@ -72,8 +72,8 @@ struct FolderKey {
 
 class Renderer {
 public:
-    Renderer(bool withFiles, const std::function<bool()>& stopped, std::vector<std::string>& out)
-        : withFiles_(withFiles), stopped_(stopped), out_(out) {}
+    Renderer(bool withFiles, const std::function<bool(size_t)>& checkpoint, std::vector<std::string>& out)
+        : withFiles_(withFiles), checkpoint_(checkpoint), out_(out) {}
 
     // Lists the open folder `dir` and everything below it, and closes it.
     void Walk(DIR* dir, size_t depth) {
@@ -128,7 +128,7 @@ public:
 private:
     // Whether the listing was asked to stop; it stays stopped once it was.
     bool Stopped() {
-        if (!halted_ && stopped_ && stopped_()) halted_ = true;
+        if (!halted_ && checkpoint_ && checkpoint_(out_.size())) halted_ = true;
         return halted_;
     }
 
@@ -237,7 +237,7 @@ private:
     }
 
     const bool withFiles_;
-    const std::function<bool()>& stopped_;
+    const std::function<bool(size_t)>& checkpoint_;
     bool halted_ = false;
     std::vector<std::string>& out_;
     std::deque<Level> levels_;
@@ -251,14 +251,14 @@ private:
 }  // namespace
 
 std::vector<std::string> RenderTree(const std::string& folder, bool withFiles,
-                                    const std::function<bool()>& stopped) {
+                                    const std::function<bool(size_t)>& checkpoint) {
     const std::string path = folder.empty() ? "/" : folder;
     std::vector<std::string> out;
     out.emplace_back(kHeaderTitle);
     out.emplace_back(kHeaderVolume);
     out.push_back(path);
 
-    Renderer renderer(withFiles, stopped, out);
+    Renderer renderer(withFiles, checkpoint, out);
     DIR* top = renderer.OpenTop(path);
     if (!top) {
         out.emplace_back(kInvalidPath);

@@ -26,9 +26,10 @@ namespace kirramo::posix {
 // levels stay open on the way down, so the open-file limit does not cut it short.
 // No line ends are included.
 //
-// `stopped`, when given, is asked before each subfolder; once it answers true the
-// listing ends there, cut short (a cancelled run does not wait for a large tree).
+// `checkpoint`, when given, is asked before each subfolder with the number of lines
+// listed so far; once it answers true the listing ends there, cut short (a cancelled
+// run does not wait for a large tree).
 std::vector<std::string> RenderTree(const std::string& folder, bool withFiles,
-                                    const std::function<bool()>& stopped = {});
+                                    const std::function<bool(size_t)>& checkpoint = {});
 
 }  // namespace kirramo::posix

@@ -314,9 +314,9 @@ std::optional<std::string> Win32Platform::CommandLineText() {
 
 std::vector<std::string> Win32Platform::ArgumentList() { return {}; }
 
-// tree.com lists the whole tree: `stopped` is not asked.
+// tree.com lists the whole tree: the checkpoint is not asked.
 std::optional<std::vector<std::string>> Win32Platform::TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                                         const std::function<bool()>&) {
+                                                                         const TreeCheckpoint&) {
     const std::wstring system = SystemFolder();
     if (system.empty()) return std::nullopt;
     return TreeListing(system + L"\\tree.com", Widen(folder), withFiles);

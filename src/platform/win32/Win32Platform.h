@@ -53,7 +53,7 @@ public:
     std::optional<std::string> CommandLineText() override;
     std::vector<std::string> ArgumentList() override;
     std::optional<std::vector<std::string>> TreeCommandOutput(const std::string& folder, bool withFiles,
-                                                              const std::function<bool()>& stopped) override;
+                                                              const TreeCheckpoint& checkpoint) override;
     void SleepMs(int ms) override;
 
     std::optional<std::string> ReadSettingsBytes() override;
