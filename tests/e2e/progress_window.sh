@@ -85,6 +85,17 @@ gone_after() {
   seconds=$(python3 -c "print(f'{$EPOCHREALTIME - $acted:.3f}')")
 }
 
+# expect_stopped WHAT ACTION: the user's ACTION ends the run within half a second, with
+# status 5 (cancelled) and the clipboard as it was.
+expect_stopped() {
+  end_after "$2"
+  echo "$1: the program ended ${seconds}s after the action"
+  check "$1: exit status 5 (cancelled), was $status" test "$status" -eq 5
+  check "$1: ended within 0.5 s (${seconds}s)" within 0.5
+  clip
+  expect_file "$1: the clipboard as it was" "$work/clip" 'mark'
+}
+
 # A direct run (the stored settings hide the settings window) on the slow folders.
 settings GDir=True GMenu=True
 mark_clipboard
@@ -98,12 +109,7 @@ if [ -n "$win" ]; then
     sleep 0.4
     check "direct: the counts move" test "$(counts_pixels)" != "$first"
   fi
-  end_after press_escape
-  echo "direct: Esc ended the program ${seconds}s after the key"
-  check "direct: Esc: exit status 5 (cancelled), was $status" test "$status" -eq 5
-  check "direct: Esc: ended within 0.5 s (${seconds}s)" within 0.5
-  clip
-  expect_file "direct: Esc: the clipboard as it was" "$work/clip" 'mark'
+  expect_stopped "direct: Esc" press_escape
   check "direct: Esc: no window left" test -z "$(windows)"
 fi
 wait "$pid" 2>/dev/null
@@ -113,12 +119,7 @@ settings GTreeF=True GMenu=True
 start "$work/mnt/slow"
 check "tree: the window appears" wait_window
 if [ -n "$win" ]; then
-  end_after click_stop
-  echo "tree: a click on 中止 ended the program ${seconds}s after the click"
-  check "tree: 中止: exit status 5, was $status" test "$status" -eq 5
-  check "tree: 中止: ended within 0.5 s (${seconds}s)" within 0.5
-  clip
-  expect_file "tree: 中止: the clipboard as it was" "$work/clip" 'mark'
+  expect_stopped "tree: 中止" click_stop
 fi
 wait "$pid" 2>/dev/null
 
